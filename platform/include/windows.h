@@ -1,0 +1,10 @@
+/*
+ * windows.h - the handheld's API as the application sees it.
+ */
+#ifndef TONBROOK_WINDOWS_H
+#define TONBROOK_WINDOWS_H
+
+#include <windef.h>
+#include <winbase.h>
+
+#endif

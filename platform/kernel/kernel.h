@@ -1,0 +1,25 @@
+/*
+ * kernel/kernel.h - platform-internal controls of the kernel services.
+ *
+ * The host (and a test) may replace the source of the millisecond tick, for
+ * example with a virtual clock.
+ */
+#ifndef TONBROOK_PLATFORM_KERNEL_H
+#define TONBROOK_PLATFORM_KERNEL_H
+
+#include <windows.h>
+
+#include <functional>
+
+namespace plat {
+
+/* Makes GetTickCount return what source returns; an empty function restores
+ * the monotonic clock. */
+void SetTickSource(std::function<DWORD()> source);
+
+/* Milliseconds since boot from the monotonic clock, wrapping at 32 bits. */
+DWORD MonotonicTickCount();
+
+}  // namespace plat
+
+#endif

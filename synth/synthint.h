@@ -1,0 +1,37 @@
+/*
+ * synthint.h - arithmetic shared by the renderers.
+ */
+#ifndef TONBROOK_SYNTHINT_H
+#define TONBROOK_SYNTHINT_H
+
+#include <windows.h>
+
+#include <atomic>
+#include <stdint.h>
+
+/* Truncates v toward zero to a 32-bit integer, as the device's conversion
+ * does. Values the conversion leaves undefined get a defined result: NaN
+ * (the 0/0 of a one-sample ramp or tent) gives 0, and values beyond the
+ * 32-bit range saturate. A float argument converts to double exactly, so
+ * this serves single and double steps alike. */
+static inline int32_t Trunc(double v) {
+  if (v != v) return 0;
+  if (v >= 2147483648.0) return INT32_MAX;
+  if (v <= -2147483649.0) return INT32_MIN;
+  return (int32_t)v;
+}
+
+/* Stores the low 16 bits of v as sample i. The device may be reading the
+ * block while it is rewritten, so the store is a relaxed atomic one. */
+static inline void PutSample(SHORT *pBuf, int i, int32_t v) {
+  std::atomic_ref<SHORT>(pBuf[i]).store((SHORT)v, std::memory_order_relaxed);
+}
+
+static inline SHORT GetSample(SHORT *pBuf, int i) {
+  return std::atomic_ref<SHORT>(pBuf[i]).load(std::memory_order_relaxed);
+}
+
+void RenderWhiteNoise(SHORT *pBuf, int nSamples);
+void RenderPinkNoise(SHORT *pBuf, int nSamples);
+
+#endif
