@@ -52,7 +52,9 @@ TEST(SnapFrequency, EveryControlStepGivesAWholeCycleCountAtOrBelowTheRequest) {
     // Up to 1521 cycles (8190 Hz) the snapped value is exact and snaps to
     // itself; above, R * k / N is rounded in single and may fall just short
     // of k cycles, which a second snap turns into k - 1.
-    if (k <= 1521) ASSERT_EQ(Snap(f), f) << "snapping twice changes " << nHz;
+    if (k <= 1521) {
+      ASSERT_EQ(Snap(f), f) << "snapping twice changes " << nHz;
+    }
     if (f == fPrevious) nUnchangedSteps++;
     fPrevious = f;
   }
