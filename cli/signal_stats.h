@@ -1,0 +1,39 @@
+/*
+ * signal_stats.h - level of a rendered signal: peak and RMS relative to
+ * 16-bit full scale (32768).
+ */
+#ifndef TONBROOK_CLI_SIGNAL_STATS_H
+#define TONBROOK_CLI_SIGNAL_STATS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace cli {
+
+class SignalStats {
+ public:
+  void Add(const int16_t *samples, size_t count);
+
+  uint64_t Count() const { return count_; }
+  int Peak() const { return peak_; }
+  // Levels in dBFS; silence is minus infinity.
+  double PeakDbfs() const;
+  double RmsDbfs() const;
+
+ private:
+  uint64_t count_ = 0;
+  int peak_ = 0;
+  double sumSquares_ = 0.0;
+};
+
+// "-3.01 dBFS", or "-inf dBFS" for silence.
+std::string FormatDbfs(double dbfs);
+
+// A frequency in Hz as the exact decimal value of the float, without
+// trailing zeros: 495.263671875, 5.38330078125, 1000.
+std::string FormatHz(float hz);
+
+}  // namespace cli
+
+#endif

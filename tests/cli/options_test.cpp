@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "options.h"
+#include "signal_stats.h"
+#include "synth.h"
+
+namespace {
+
+cli::ParseResult Parse(std::vector<std::string> args) { return cli::ParseCommandLine(args); }
+
+TEST(CommandLine, TakesWaveformsByNameOrCodeWithTheirDefaults) {
+  cli::ParseResult r = Parse({"sine"});
+  ASSERT_EQ(r.error, "");
+  EXPECT_EQ(r.options.waveform, WF_SINE);
+  EXPECT_EQ(r.options.requestedHz, 500.0f);
+  EXPECT_EQ(r.options.rate, 44100);
+  EXPECT_EQ(r.options.length, 8192);
+  EXPECT_FALSE(r.options.seconds);
+  EXPECT_FALSE(r.options.tick);
+  EXPECT_FALSE(r.options.outputPath);
+
+  const std::pair<const char *, int> names[] = {{"square", WF_SQUARE},  {"triangle", WF_TRIANGLE},
+                                                {"sawtooth", WF_SAWTOOTH}, {"white", WF_WHITE_NOISE},
+                                                {"pink", WF_PINK_NOISE},   {"impulse", WF_IMPULSE},
+                                                {"sweep", WF_SWEEP},       {"8", 8},
+                                                {"-3", -3}};
+  for (auto [name, code] : names) EXPECT_EQ(Parse({name}).options.waveform, code) << name;
+  EXPECT_EQ(Parse({"9"}).options.waveformName, "triangle");
+}
+
+TEST(CommandLine, TakesEveryOptionInBothSpellings) {
+  cli::ParseResult r = Parse({"pink", "1e3", "--rate", "48000", "--length=4096", "--seconds", "2.5",
+                              "--tick=4294967295", "-o", "out.raw", "--raw", "-q"});
+  ASSERT_EQ(r.error, "");
+  EXPECT_EQ(r.options.requestedHz, 1000.0f);
+  EXPECT_EQ(r.options.rate, 48000);
+  EXPECT_EQ(r.options.length, 4096);
+  EXPECT_EQ(*r.options.seconds, 2.5);
+  EXPECT_EQ(*r.options.tick, 4294967295u);
+  EXPECT_EQ(*r.options.outputPath, "out.raw");
+  EXPECT_TRUE(r.options.raw);
+  EXPECT_TRUE(r.options.quiet);
+  EXPECT_EQ(Parse({"sine", "-20"}).options.requestedHz, -20.0f);
+  EXPECT_TRUE(Parse({"--help"}).options.help);
+}
+
+TEST(CommandLine, NamesTheFaultOfABadLine) {
+  const std::pair<std::vector<std::string>, const char *> bad[] = {
+      {{}, "missing WAVEFORM"},
+      {{"noise"}, "unknown waveform 'noise'"},
+      {{"sine", "500x"}, "frequency '500x' is not a number"},
+      {{"sine", "nan"}, "frequency 'nan' is not a number"},
+      {{"sine", "inf"}, "frequency 'inf' is not a number"},
+      {{"sine", "1e999"}, "frequency '1e999' is not a number"},
+      {{"sine", "0x10"}, "frequency '0x10' is not a number"},
+      {{"sine", " 5"}, "frequency ' 5' is not a number"},
+      {{"sine", "300000"}, "frequency 300000 Hz is out of range for 8192-sample buffers at 44100 Hz"},
+      {{"sine", "5000", "--length", "1048576"}, "frequency 5000 Hz is out of range for 1048576-sample buffers at 44100 Hz"},
+      {{"sine", "--rate", "999"}, "--rate 999 is out of range (1000 to 384000)"},
+      {{"sine", "--rate", "384001"}, "--rate 384001 is out of range (1000 to 384000)"},
+      {{"sine", "--rate", "44.1k"}, "--rate '44.1k' is not a whole number"},
+      {{"sine", "--length", "0"}, "--length 0 is out of range (1 to 1048576)"},
+      {{"sine", "--length", "1048577"}, "--length 1048577 is out of range (1 to 1048576)"},
+      {{"sine", "--seconds", "0"}, "--seconds 0 is out of range (above 0, at most 86400)"},
+      {{"sine", "--seconds", "86400.5"}, "--seconds 86400.5 is out of range (above 0, at most 86400)"},
+      {{"sine", "--seconds", "nan"}, "--seconds 'nan' is not a number"},
+      {{"sine", "--tick", "-1"}, "--tick '-1' is not a tick count (0 to 4294967295)"},
+      {{"sine", "--tick", "4294967296"}, "--tick '4294967296' is not a tick count (0 to 4294967295)"},
+      {{"sine", "--rate"}, "--rate needs a value"},
+      {{"sine", "--loud"}, "unknown option '--loud'"},
+      {{"sine", "500", "600"}, "unexpected argument '600'"},
+      {{"sine", "--raw"}, "--raw needs -o FILE"},
+      {{"sine", "-o", ""}, "-o needs a file name"},
+      {{"sine", "--seconds", "86400", "-o", "x.wav"}, "--seconds 86400 is too long for a WAV file at 44100 Hz (use --raw)"},
+  };
+  for (const auto &[args, error] : bad) EXPECT_EQ(Parse(args).error, error);
+  // The same length is fine as raw samples, and at a lower rate as WAV.
+  EXPECT_EQ(Parse({"sine", "--seconds", "86400", "-o", "x.raw", "--raw"}).error, "");
+  EXPECT_EQ(Parse({"sine", "--seconds", "86400", "--rate", "8000", "-o", "x.wav"}).error, "");
+}
+
+TEST(CommandLine, AcceptsTheLargestFrequencyTheSnapCanTake) {
+  // 8192 * 262143 fits 32 bits, 8192 * 262144 does not.
+  EXPECT_EQ(Parse({"sine", "262143"}).error, "");
+  EXPECT_NE(Parse({"sine", "262144"}).error, "");
+  EXPECT_NE(Parse({"sine", "-262145"}).error, "");
+}
+
+TEST(SignalLevels, AreRelativeToSixteenBitFullScale) {
+  cli::SignalStats stats;
+  EXPECT_EQ(cli::FormatDbfs(stats.PeakDbfs()), "-inf dBFS");
+  EXPECT_EQ(cli::FormatDbfs(stats.RmsDbfs()), "-inf dBFS");
+  const int16_t square[] = {-32768, 32767, -32768, 32767};
+  stats.Add(square, 4);
+  EXPECT_EQ(stats.Peak(), 32768);
+  EXPECT_EQ(cli::FormatDbfs(stats.PeakDbfs()), "0.00 dBFS");
+  EXPECT_EQ(cli::FormatDbfs(stats.RmsDbfs()), "-0.00 dBFS");
+  const int16_t half[] = {16384};
+  cli::SignalStats one;
+  one.Add(half, 1);
+  EXPECT_EQ(cli::FormatDbfs(one.PeakDbfs()), "-6.02 dBFS");
+}
+
+TEST(SignalLevels, FrequenciesPrintAsTheirExactValue) {
+  EXPECT_EQ(cli::FormatHz(495.263671875f), "495.263671875");
+  EXPECT_EQ(cli::FormatHz(5.38330078125f), "5.38330078125");
+  EXPECT_EQ(cli::FormatHz(1000.0f), "1000");
+  EXPECT_EQ(cli::FormatHz(44100.0f / 1048576.0f), "0.042057037353515625");
+}
+
+}  // namespace

@@ -1,0 +1,240 @@
+// Runs the built tonbrook-render and checks what it leaves on disk.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "kernel/kernel.h"
+#include "sound.h"
+#include "synth.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+  int status;
+  std::string err;
+};
+
+class RenderBinaryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/tonbrook-render-test-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Runs the tool with args (shell words) in the test folder.
+  Outcome Run(const std::string &args) {
+    std::string errPath = dir_ + "/../" + fs::path(dir_).filename().string() + ".err";
+    std::string cmd = "cd '" + dir_ + "' && '" TONBROOK_RENDER "' " + args + " 2>'" + errPath + "'";
+    int rc = std::system(cmd.c_str());
+    Outcome o{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, Slurp(errPath)};
+    fs::remove(errPath);
+    return o;
+  }
+
+  static std::string Slurp(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+
+  std::vector<std::string> Listing() const {
+    std::vector<std::string> names;
+    for (const auto &e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::string dir_;
+};
+
+uint32_t Le32(const std::string &b, size_t at) {
+  return (uint8_t)b[at] | (uint8_t)b[at + 1] << 8 | (uint8_t)b[at + 2] << 16 | (uint32_t)(uint8_t)b[at + 3] << 24;
+}
+uint16_t Le16(const std::string &b, size_t at) { return (uint16_t)((uint8_t)b[at] | (uint8_t)b[at + 1] << 8); }
+
+std::vector<int16_t> SamplesOf(const std::string &bytes, size_t from) {
+  std::vector<int16_t> v;
+  for (size_t i = from; i + 1 < bytes.size(); i += 2) v.push_back((int16_t)Le16(bytes, i));
+  return v;
+}
+
+// What the renderer puts in a loop buffer of these dimensions, in process.
+std::vector<int16_t> Reference(int code, float requestHz, int rate, int length, DWORD tick) {
+  std::vector<SHORT> buf((size_t)length, 0);
+  GenParams saved = g_GenParams;
+  g_GenParams.nSampleRate = rate;
+  g_GenParams.nBufferLen = length;
+  g_GenParams.fFrequency = requestHz;
+  SnapFrequency();
+  g_AudioFormat.nSamplesPerSec = (DWORD)rate;
+  g_nBufferSamples = length;
+  g_cbOutBuffer = 2u * (DWORD)length;
+  g_pOutData[0] = buf.data();
+  g_nOutBuffers = 1;
+  plat::SetTickSource([tick] { return tick; });
+  GenerateWaveform(code, g_GenParams.fFrequency);
+  plat::SetTickSource(nullptr);
+  g_pOutData[0] = NULL;
+  g_nOutBuffers = 0;
+  g_GenParams = saved;
+  return std::vector<int16_t>(buf.begin(), buf.end());
+}
+
+TEST_F(RenderBinaryTest, WritesAMonoSixteenBitWavOfOneLoopBuffer) {
+  Outcome o = Run("sine 500 -o x.wav");
+  ASSERT_EQ(o.status, 0) << o.err;
+  std::string b = Slurp(dir_ + "/x.wav");
+  ASSERT_EQ(b.size(), 44u + 16384u);
+  EXPECT_EQ(b.substr(0, 4), "RIFF");
+  EXPECT_EQ(Le32(b, 4), 36u + 16384u);
+  EXPECT_EQ(b.substr(8, 8), "WAVEfmt ");
+  EXPECT_EQ(Le32(b, 16), 16u);
+  EXPECT_EQ(Le16(b, 20), 1);  // PCM
+  EXPECT_EQ(Le16(b, 22), 1);  // mono
+  EXPECT_EQ(Le32(b, 24), 44100u);
+  EXPECT_EQ(Le32(b, 28), 88200u);
+  EXPECT_EQ(Le16(b, 32), 2);
+  EXPECT_EQ(Le16(b, 34), 16);
+  EXPECT_EQ(b.substr(36, 4), "data");
+  EXPECT_EQ(Le32(b, 40), 16384u);
+
+  std::vector<int16_t> v = SamplesOf(b, 44);
+  EXPECT_EQ(v, Reference(WF_SINE, 500.0f, 44100, 8192, 0));
+  EXPECT_EQ(std::vector<int16_t>(v.begin(), v.begin() + 3), (std::vector<int16_t>{0, 2309, 4606}));
+
+  EXPECT_NE(o.err.find("495.263671875 Hz snapped"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("92 per buffer"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("peak:      -0.00 dBFS (32750)"), std::string::npos) << o.err;
+  EXPECT_EQ(Listing(), std::vector<std::string>{"x.wav"});
+  struct stat st;
+  ASSERT_EQ(stat((dir_ + "/x.wav").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0666u & ~[] { mode_t m = umask(0); umask(m); return m; }());
+}
+
+TEST_F(RenderBinaryTest, EveryWaveformMatchesTheRendererAtOtherDimensions) {
+  const struct {
+    const char *args;
+    int code;
+    float hz;
+    int rate, length;
+  } cases[] = {
+      {"triangle 997 --rate 48000 --length 4096", WF_TRIANGLE, 997.0f, 48000, 4096},
+      {"sawtooth 12345 --rate 22050 --length 1000", WF_SAWTOOTH, 12345.0f, 22050, 1000},
+      {"square 333.3 --rate 96000 --length 16384", WF_SQUARE, 333.3f, 96000, 16384},
+      {"sweep --rate 8000 --length 1001", WF_SWEEP, 500.0f, 8000, 1001},
+      {"impulse 1 --length 7", WF_IMPULSE, 1.0f, 44100, 7},
+      {"6 16000", WF_SQUARE, 16000.0f, 44100, 8192},
+      {"white --rate 32000 --length 3000 --tick 777", WF_WHITE_NOISE, 500.0f, 32000, 3000},
+      {"pink --length 5000 --tick 12", WF_PINK_NOISE, 500.0f, 44100, 5000},
+      {"8 --length 10", 8, 500.0f, 44100, 10},
+  };
+  for (const auto &c : cases) {
+    Outcome o = Run(std::string(c.args) + " -q -o out.wav");
+    ASSERT_EQ(o.status, 0) << c.args << ": " << o.err;
+    EXPECT_EQ(o.err, "") << c.args;
+    std::vector<int16_t> v = SamplesOf(Slurp(dir_ + "/out.wav"), 44);
+    DWORD tick = c.code == WF_WHITE_NOISE ? 777 : 12;
+    EXPECT_EQ(v, Reference(c.code, c.hz, c.rate, c.length, tick)) << c.args;
+  }
+}
+
+TEST_F(RenderBinaryTest, SecondsRepeatTheLoopAndCutTheLastPass) {
+  ASSERT_EQ(Run("sawtooth 1000 --seconds 0.5 -o s.wav").status, 0);
+  std::vector<int16_t> v = SamplesOf(Slurp(dir_ + "/s.wav"), 44);
+  ASSERT_EQ(v.size(), 22050u);
+  std::vector<int16_t> loop = Reference(WF_SAWTOOTH, 1000.0f, 44100, 8192, 0);
+  for (size_t i = 0; i < v.size(); i++) ASSERT_EQ(v[i], loop[i % 8192]) << i;
+}
+
+TEST_F(RenderBinaryTest, NoiseIsRenderedAfreshForEveryPassAtItsTick) {
+  // Passes of 4410 samples at 44100 Hz are 100 ms apart.
+  ASSERT_EQ(Run("white --length 4410 --seconds 0.25 --tick 4294967200 --raw -o n.raw").status, 0);
+  std::vector<int16_t> v = SamplesOf(Slurp(dir_ + "/n.raw"), 0);
+  ASSERT_EQ(v.size(), 11025u);
+  for (int pass = 0; pass < 3; pass++) {
+    std::vector<int16_t> expect = Reference(WF_WHITE_NOISE, 0.0f, 44100, 4410, 4294967200u + pass * 100u);
+    size_t n = std::min<size_t>(4410, v.size() - pass * 4410);
+    EXPECT_TRUE(std::equal(expect.begin(), expect.begin() + n, v.begin() + pass * 4410)) << pass;
+  }
+}
+
+TEST_F(RenderBinaryTest, RawAndStandardOutputCarryTheSameSamples) {
+  ASSERT_EQ(Run("triangle 440 --raw -o t.raw").status, 0);
+  ASSERT_EQ(Run("triangle 440 -o - > t.wav").status, 0);
+  std::string raw = Slurp(dir_ + "/t.raw"), wav = Slurp(dir_ + "/t.wav");
+  ASSERT_EQ(raw.size(), 16384u);
+  EXPECT_EQ(wav.substr(44), raw);
+  EXPECT_EQ(SamplesOf(raw, 0), Reference(WF_TRIANGLE, 440.0f, 44100, 8192, 0));
+  EXPECT_EQ(Run("sine --raw -o - -q | wc -c > count").status, 0);
+  EXPECT_EQ(Slurp(dir_ + "/count"), "16384\n");
+}
+
+TEST_F(RenderBinaryTest, BadInputExitsTwoAndLeavesFilesAlone) {
+  std::ofstream(dir_ + "/keep.wav") << "precious";
+  fs::create_directory(dir_ + "/folder");
+  chmod((dir_ + "/folder").c_str(), 0500);
+  const char *bad[] = {
+      "noise -o keep.wav",          "sine 500x -o keep.wav",       "sine nan -o keep.wav",
+      "sine 300000 -o keep.wav",    "sine --rate 100 -o keep.wav", "sine --length 0 -o keep.wav",
+      "sine --seconds 0 -o keep.wav", "-o keep.wav",               "sine -o folder",
+      "sine -o no/such/dir/x.wav",  "sine -o folder/x.wav",        "sine --tick x -o keep.wav",
+  };
+  bool root = geteuid() == 0;
+  for (const char *args : bad) {
+    if (root && std::string(args) == "sine -o folder/x.wav") continue;  // root writes anywhere
+    Outcome o = Run(args);
+    EXPECT_EQ(o.status, 2) << args;
+    EXPECT_EQ(o.err.rfind("tonbrook-render: ", 0), 0u) << args << ": " << o.err;
+    EXPECT_NE(o.err.find("\nusage: tonbrook-render"), std::string::npos) << args;
+  }
+  EXPECT_EQ(Slurp(dir_ + "/keep.wav"), "precious");
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"folder", "keep.wav"}));
+  EXPECT_TRUE(fs::is_empty(dir_ + "/folder"));
+  chmod((dir_ + "/folder").c_str(), 0700);
+}
+
+TEST_F(RenderBinaryTest, AnInterruptedRenderLeavesNothingBehind) {
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(dir_.c_str()) != 0) _exit(99);
+    execl(TONBROOK_RENDER, TONBROOK_RENDER, "white", "--rate", "384000", "--seconds", "86400", "--raw", "-o",
+          "long.raw", (char *)nullptr);
+    _exit(98);
+  }
+  // Wait for the temporary file to appear, then interrupt.
+  for (int i = 0; i < 5000 && Listing().empty(); i++) usleep(1000);
+  std::vector<std::string> during = Listing();
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_EQ(during.size(), 1u);
+  EXPECT_EQ(during[0].rfind(".long.raw.", 0), 0u);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
+  EXPECT_TRUE(Listing().empty());
+}
+
+TEST_F(RenderBinaryTest, HelpGoesToStandardOutput) {
+  Outcome o = Run("--help > help.txt");
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.err, "");
+  EXPECT_EQ(Slurp(dir_ + "/help.txt").rfind("usage: tonbrook-render WAVEFORM", 0), 0u);
+}
+
+}  // namespace
