@@ -27,6 +27,15 @@ static inline void PutSample(SHORT *pBuf, int i, int32_t v) {
   std::atomic_ref<SHORT>(pBuf[i]).store((SHORT)v, std::memory_order_relaxed);
 }
 
+/* Samples are worked out in chunks of this many, in plain memory where the
+ * compiler can keep its registers and vectors, then stored with PutSamples. */
+#define SAMPLE_CHUNK 64
+
+/* Stores n samples from pv as samples i0 to i0 + n - 1, in ascending order. */
+static inline void PutSamples(SHORT *pBuf, int i0, const int32_t *pv, int n) {
+  for (int j = 0; j < n; j++) PutSample(pBuf, i0 + j, pv[j]);
+}
+
 static inline SHORT GetSample(SHORT *pBuf, int i) {
   return std::atomic_ref<SHORT>(pBuf[i]).load(std::memory_order_relaxed);
 }
