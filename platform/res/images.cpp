@@ -32,6 +32,7 @@ std::optional<DibLayout> ReadLayout(Reader &r, int heightDivisor) {
   DWORD compression = r.u32();
   r.skip(12); /* image size and resolution */
   DWORD cColours = r.u32();
+  r.skip(4); /* important colours */
   if (!r.ok() || cbHeader < kInfoHeaderSize || !r.skip(cbHeader - kInfoHeaderSize)) return std::nullopt;
   if (planes != 1 || compression != BI_RGB || (d.bits != 1 && d.bits != 4 && d.bits != 8))
     return std::nullopt;
