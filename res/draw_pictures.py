@@ -130,24 +130,30 @@ def sine():
     return picture([level(math.sin(2 * math.pi * x / 28)) for x in range(PIC_W)])
 
 
+def span(x):
+    """Column x on a 48-unit cycle whose end falls on the last column, so a
+    trace that returns to mid-height reaches it at the right edge."""
+    return x * PIC_W / (PIC_W - 1)
+
+
 def triangle():
-    def v(x):
-        if x <= 12:
-            return x / 12
-        if x <= 36:
-            return 1 - 2 * (x - 12) / 24
-        return -1 + (x - 36) / 12
-    return picture([level(v(x)) for x in range(PIC_W)])
+    def v(t):
+        if t <= 12:
+            return t / 12
+        if t <= 36:
+            return 1 - 2 * (t - 12) / 24
+        return -1 + (t - 36) / 12
+    return picture([level(v(span(x))) for x in range(PIC_W)])
 
 
 def sawtooth():
     # Rising ramps of period 24 with drops at x 12 and x 36; phase 0 is
     # mid-height, so the trace starts and ends there.
-    return picture([level(((x + 12) % 24) / 12 - 1) for x in range(PIC_W)])
+    return picture([level(((span(x) + 12) % 24) / 12 - 1) for x in range(PIC_W)])
 
 
 def square():
-    return picture([MID] + [TOP] * 24 + [BOTTOM] * 21 + [MID] * 2)
+    return picture([MID] + [TOP] * 23 + [BOTTOM] * 22 + [MID] * 2)
 
 
 def through(points):
