@@ -3,8 +3,9 @@
  * strings, icons, bitmaps, accelerator tables, and the layouts of the menu
  * and dialog templates.
  *
- * The process is one module: every instance or module handle, NULL
- * included, names the resources linked into the executable.
+ * The process is one module: every instance or module handle names the
+ * resources linked into the executable, and so does NULL except for icons
+ * and bitmaps, where NULL asks for the system's own (there are none).
  */
 #ifndef TONBROOK_WINRES_API_H
 #define TONBROOK_WINRES_API_H

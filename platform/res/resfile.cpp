@@ -4,8 +4,9 @@ namespace plat::res {
 
 namespace {
 
-constexpr size_t kFixedHeader = 8;   /* data size and header size */
-constexpr size_t kHeaderTail = 16;   /* data version to characteristics */
+constexpr size_t kFixedHeader = 8;  /* data size and header size */
+constexpr size_t kOrdinalPair = 8;  /* type and name given by number */
+constexpr size_t kHeaderTail = 16;  /* data version to characteristics */
 
 /* Reads the header at r's position into e and moves r past the entry's
  * data and alignment. False when the entry does not fit in the block. */
@@ -36,7 +37,7 @@ bool ParseEntry(Reader &r, const BYTE *pb, size_t cb, ResEntry &e) {
 }
 
 bool IsEmptyFirstEntry(const ResEntry &e, size_t cbHeader) {
-  return e.size == 0 && cbHeader == kFixedHeader + 8 + kHeaderTail && e.type == ResId{} &&
+  return e.size == 0 && cbHeader == kFixedHeader + kOrdinalPair + kHeaderTail && e.type == ResId{} &&
          e.name == ResId{};
 }
 

@@ -40,7 +40,8 @@ struct DialogItem {
   /* The window class; the predefined classes given by number come out by
    * name ("Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox"). */
   std::u16string className;
-  /* The text, or a resource given by number (an icon for SS_ICON). */
+  /* The text, or a resource given by number (an icon for SS_ICON);
+   * ordinal 0 is no text. */
   ResId title;
   std::vector<BYTE> creationData;
 };
