@@ -6,5 +6,7 @@
 
 #include <windef.h>
 #include <winbase.h>
+#include <wingdi.h>
+#include <winres_api.h>
 
 #endif
