@@ -43,6 +43,7 @@ struct Window {
   std::vector<BYTE> extra;
   std::vector<HWND> children; /* in creation order, which is the hit order */
   std::thread::id thread;
+  bool created = false; /* CreateWindowExW has finished with it */
   bool destroying = false;
   bool hasUpdate = false;
   bool erase = false;

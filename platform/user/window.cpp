@@ -261,7 +261,8 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
     origin.y -= p.y;
   }
   SendMessageW(hwnd, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
-  if (!FromHandle(hwnd)) return nullptr;
+  if (!(made = FromHandle(hwnd))) return nullptr;
+  made->created = true;
   OnWindowCreated(hwnd);
   if (dwStyle & WS_VISIBLE) ShowWindow(hwnd, SW_SHOW);
   return FromHandle(hwnd) ? hwnd : nullptr;
