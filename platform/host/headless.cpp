@@ -85,10 +85,10 @@ void InjectKey(int vk, bool ctrl) {
 }
 
 int Run(Script script, const std::function<int(Headless &)> &body) {
-  Headless host(std::move(script));
-  Use(&host);
-  SetTickSource([&host] { return (DWORD)host.Now(); });
-  int result = body(host);
+  auto host = std::make_shared<Headless>(std::move(script));
+  Use(host);
+  SetTickSource([host] { return (DWORD)host->Now(); });
+  int result = body(*host);
   SetTickSource(nullptr);
   Use(nullptr);
   return result;

@@ -1,6 +1,5 @@
 #include "host/host.h"
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -46,16 +45,20 @@ class SystemBackend : public Backend {
   bool m_woken = false;
 };
 
-SystemBackend g_system;
-std::atomic<Backend *> g_current{nullptr};
+std::mutex g_lock;
+std::shared_ptr<Backend> g_system = std::make_shared<SystemBackend>();
+std::shared_ptr<Backend> g_current;
 
 }  // namespace
 
-Backend &Current() {
-  Backend *backend = g_current.load(std::memory_order_acquire);
-  return backend ? *backend : g_system;
+std::shared_ptr<Backend> Current() {
+  std::lock_guard<std::mutex> hold(g_lock);
+  return g_current ? g_current : g_system;
 }
 
-void Use(Backend *backend) { g_current.store(backend, std::memory_order_release); }
+void Use(std::shared_ptr<Backend> backend) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  g_current = std::move(backend);
+}
 
 }  // namespace plat::host

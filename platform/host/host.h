@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace plat::host {
@@ -37,12 +38,12 @@ class Backend {
   virtual void Raise() = 0;
 };
 
-/* The backend in use (the system backend when none was installed). */
-Backend &Current();
+/* The backend in use (the system backend when none was installed). A
+ * caller on another thread keeps it alive while it uses it. */
+std::shared_ptr<Backend> Current();
 
-/* Installs backend (not owned; it must outlive its use); nullptr restores
- * the system backend. */
-void Use(Backend *backend);
+/* Installs a backend; nullptr restores the system backend. */
+void Use(std::shared_ptr<Backend> backend);
 
 }  // namespace plat::host
 

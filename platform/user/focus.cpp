@@ -79,7 +79,7 @@ void ForgetFocusFor(HWND hwnd) {
 }
 
 void RaiseOwnWindow(HWND hwnd) {
-  host::Current().Raise();
+  host::Current()->Raise();
   HWND top = TopLevelOf(hwnd);
   if (!top) return;
   BringToTop(top);

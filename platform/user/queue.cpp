@@ -105,7 +105,7 @@ bool TakeInput(MSG *msg, HWND filter, UINT min, UINT max, bool remove) {
 bool TakeQuit(MSG *msg, UINT min, UINT max, bool remove) {
   std::lock_guard<std::mutex> hold(g_lock);
   if (!g_quit || !MatchesRange(WM_QUIT, min, max)) return false;
-  *msg = MSG{nullptr, WM_QUIT, (WPARAM)(LONG_PTR)g_quitCode, 0, (DWORD)host::Current().Now(), {}};
+  *msg = MSG{nullptr, WM_QUIT, (WPARAM)(LONG_PTR)g_quitCode, 0, (DWORD)host::Current()->Now(), {}};
   if (remove) g_quit = false;
   return true;
 }
@@ -118,7 +118,7 @@ bool Take(MSG *msg, HWND filter, UINT min, UINT max, bool remove) {
   if (TakeQuit(msg, min, max, remove)) return true;
   if (MatchesRange(WM_PAINT, min, max)) {
     if (HWND hwnd = FindWindowToPaint(filter)) {
-      *msg = MSG{hwnd, WM_PAINT, 0, 0, (DWORD)host::Current().Now(), {}};
+      *msg = MSG{hwnd, WM_PAINT, 0, 0, (DWORD)host::Current()->Now(), {}};
       return true;
     }
   }
@@ -140,9 +140,9 @@ void PostInput(InputKind kind, int a, int b) {
   NoteAsyncInput(kind, a);
   {
     std::lock_guard<std::mutex> hold(g_lock);
-    g_input.push_back(Input{kind, a, b, (DWORD)host::Current().Now()});
+    g_input.push_back(Input{kind, a, b, (DWORD)host::Current()->Now()});
   }
-  host::Current().Wake();
+  host::Current()->Wake();
 }
 
 void ForgetQueuedFor(HWND hwnd) {
@@ -173,7 +173,7 @@ LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   std::unique_lock<std::mutex> hold(g_lock);
   g_sent.push_back(&sent);
   hold.unlock();
-  plat::host::Current().Wake();
+  plat::host::Current()->Wake();
   hold.lock();
   g_sentDone.wait(hold, [&] { return sent.done; });
   return sent.result;
@@ -183,12 +183,12 @@ LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
  * returns at once; callable from any thread. FALSE for no window. */
 BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   if (hWnd && !IsWindow(hWnd)) return FALSE;
-  MSG msg{hWnd, Msg, wParam, lParam, (DWORD)plat::host::Current().Now(), {}};
+  MSG msg{hWnd, Msg, wParam, lParam, (DWORD)plat::host::Current()->Now(), {}};
   {
     std::lock_guard<std::mutex> hold(g_lock);
     g_posted.push_back(msg);
   }
-  plat::host::Current().Wake();
+  plat::host::Current()->Wake();
   return TRUE;
 }
 
@@ -197,14 +197,14 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
  * exist, otherwise nonzero. */
 BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
   if (!lpMsg || (hWnd && !FromHandle(hWnd))) return -1;
-  plat::host::Backend &host = plat::host::Current();
+  std::shared_ptr<plat::host::Backend> host = plat::host::Current();
   while (!Take(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true)) {
     uint64_t due;
     if (PendingSent()) continue;
     if (NextTimerDue(&due))
-      host.Wait(due);
+      host->Wait(due);
     else
-      host.Wait(std::nullopt);
+      host->Wait(std::nullopt);
   }
   return lpMsg->message == WM_QUIT ? 0 : 1;
 }
@@ -214,8 +214,8 @@ BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
 BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
                   UINT wRemoveMsg) {
   if (!lpMsg) return FALSE;
-  plat::host::Backend &host = plat::host::Current();
-  host.Wait(host.Now());
+  std::shared_ptr<plat::host::Backend> host = plat::host::Current();
+  host->Wait(host->Now());
   return Take(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0) ? TRUE
                                                                                        : FALSE;
 }
@@ -259,7 +259,7 @@ void PostQuitMessage(int nExitCode) {
     g_quit = true;
     g_quitCode = nExitCode;
   }
-  plat::host::Current().Wake();
+  plat::host::Current()->Wake();
 }
 
 LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,

@@ -36,7 +36,7 @@ bool NextTimerDue(uint64_t *when) {
  * loop fell more than a period behind. */
 bool TakeDueTimer(HWND filter, UINT min, UINT max, bool remove, MSG *msg) {
   if (!MatchesRange(WM_TIMER, min, max)) return false;
-  uint64_t now = host::Current().Now();
+  uint64_t now = host::Current()->Now();
   Timer *pick = nullptr;
   for (Timer &t : g_timers) {
     if (t.due <= now && (filter ? MatchesWindow(filter, t.hwnd) : true) &&
@@ -69,7 +69,7 @@ using namespace plat::user;
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
   if (hWnd && !IsWindow(hWnd)) return 0;
   UINT period = std::clamp<UINT>(uElapse, USER_TIMER_MINIMUM, 0x7FFFFFFF);
-  uint64_t due = plat::host::Current().Now() + period;
+  uint64_t due = plat::host::Current()->Now() + period;
   auto it = std::find_if(g_timers.begin(), g_timers.end(),
                          [&](const Timer &t) { return t.hwnd == hWnd && t.id == nIDEvent; });
   if (it != g_timers.end()) {
