@@ -5,6 +5,10 @@
  * the next timer (or the next scripted input) when it would wait; input is
  * injected by a script of steps at given times. GetTickCount follows the
  * virtual clock while the host is in use.
+ *
+ * Once the script is played out, a wait with no timer pending lasts until
+ * another thread posts: a script ends its program itself (a key of the exit
+ * accelerator, or a call that closes the window).
  */
 #ifndef TONBROOK_PLATFORM_HEADLESS_H
 #define TONBROOK_PLATFORM_HEADLESS_H

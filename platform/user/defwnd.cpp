@@ -74,6 +74,14 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hWnd);
       return 0;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      return Hooks().controlColor ? (LRESULT)Hooks().controlColor(Msg, (HDC)wParam) : 0;
     case WM_PLAT_RAISE:
       RaiseOwnWindow(hWnd);
       return 0;

@@ -128,12 +128,15 @@ void ForgetKeyState();
 int CharOfKey(int vk);
 
 /* Drawing hooks the graphics layer installs: the device context of a paint,
- * and the background erase of DefWindowProcW (true when it erased). Without
- * them a paint has no device context and nothing is erased. */
+ * the background erase of DefWindowProcW (true when it erased), and the
+ * default brush DefWindowProcW gives for a WM_CTLCOLOR* message (with the
+ * colours set on the device context). Without them a paint has no device
+ * context, nothing is erased and no brush is given. */
 struct PaintHooks {
   std::function<HDC(HWND)> beginPaint;
   std::function<void(HWND, HDC)> endPaint;
   std::function<bool(HWND, HDC, HBRUSH)> eraseBackground;
+  std::function<HBRUSH(UINT, HDC)> controlColor;
 };
 void SetPaintHooks(PaintHooks hooks);
 PaintHooks &Hooks();

@@ -329,6 +329,7 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow) {
       SendMessageW(hWnd, WM_SHOWWINDOW, FALSE, 0);
       if (!(w = FromHandle(hWnd))) return wasVisible;
       w->style &= ~WS_VISIBLE;
+      if (w->style & WS_CHILD) InvalidateRect(w->parent, &w->rect, TRUE);
       OnWindowHidden(hWnd);
       return wasVisible;
     case SW_MINIMIZE:

@@ -181,10 +181,50 @@ TEST_F(Host, PaintComesAtOnceOnUpdateAndOnlyWhenInvalid) {
   EXPECT_FALSE(seen.fErase);  // the window erased
   EXPECT_EQ(seen.rcPaint.right, 240);
 
+  // Hiding a child leaves its place to be painted by the parent.
+  ShowWindow(kid, SW_HIDE);
+  EXPECT_TRUE(GetUpdateRect(top, &update, FALSE));
+  EXPECT_EQ(update.left, 10);
+  EXPECT_EQ(update.right, 30);
+  EXPECT_EQ(SendMessageW(top, WM_CTLCOLORSTATIC, 0, (LPARAM)kid), 0);  // no graphics yet
+
   // A hidden window collects no update.
+  ValidateRect(top, nullptr);
   ShowWindow(top, SW_HIDE);
   InvalidateRect(top, nullptr, TRUE);
   EXPECT_FALSE(GetUpdateRect(top, nullptr, FALSE));
+}
+
+HWND g_winMainChild;
+
+int WINAPI TestWinMain(HINSTANCE, HINSTANCE, LPWSTR lpCmdLine, int nCmdShow) {
+  EXPECT_EQ(lpCmdLine[0], 0);
+  HWND top = testwnd::Top(u"Main", 0);
+  ShowWindow(top, nCmdShow);
+  g_winMainChild = testwnd::Child(top, 1, 0, 0, 100, 100);
+  g_handler = [](HWND h, UINT msg, WPARAM, LPARAM, LRESULT *) {
+    if (msg == WM_LBUTTONUP && h == g_winMainChild) PostQuitMessage(9);
+    return false;
+  };
+  return Loop(nullptr);
+}
+
+TEST_F(Host, AWholeWinMainRunsAgainstAScript) {
+  using plat::user::InputKind;
+  std::vector<SHORT> async, sync;
+  auto look = [&] {
+    async.push_back(GetAsyncKeyState(VK_CONTROL) & 0x8000);
+    sync.push_back(GetKeyState(VK_CONTROL) & 0x8000);
+  };
+  Script script{Step::Call(5, [] { plat::user::PostInput(InputKind::KeyDown, VK_CONTROL, 0); }),
+                Step::Call(5, look), Step::Call(10, look), Step::Tap(500, 50, 60)};
+  EXPECT_EQ(plat::host::RunWinMain(std::move(script), TestWinMain, nullptr, SW_SHOW), 9);
+  // The loop sees the key once it has taken the key's message.
+  EXPECT_EQ(async, (std::vector<SHORT>{(SHORT)0x8000, (SHORT)0x8000}));
+  EXPECT_EQ(sync, (std::vector<SHORT>{0, (SHORT)0x8000}));
+  auto ups = testwnd::Only(WM_LBUTTONUP);
+  ASSERT_EQ(ups.size(), 1u);
+  EXPECT_EQ(ups[0].wParam, (WPARAM)MK_CONTROL);
 }
 
 }  // namespace
