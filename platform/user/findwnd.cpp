@@ -25,12 +25,37 @@ namespace {
 constexpr int kIoTimeoutMs = 2000; /* a peer that does not answer is not there */
 constexpr uint32_t kMaxChars = 1024;
 
-/* A published window: its socket and the thread that answers on it. */
-struct Listener {
-  std::string path;
-  int fd = -1;
-  int stop[2] = {-1, -1};
-  std::thread thread;
+void Serve(int fd, int stop, HWND hwnd, std::u16string cls, std::u16string title);
+
+/* A published window: its socket and the thread that answers on it. Ending
+ * it (with the window, or at process exit) stops the thread and removes the
+ * socket. */
+class Listener {
+ public:
+  Listener(std::string path, int fd, const int stop[2], HWND hwnd, const std::u16string &cls,
+           const std::u16string &title)
+      : m_path(std::move(path)), m_fd(fd), m_stop{stop[0], stop[1]},
+        m_thread(Serve, fd, stop[0], hwnd, cls, title) {}
+
+  ~Listener() {
+    char bye = 0;
+    while (write(m_stop[1], &bye, 1) < 0 && errno == EINTR) {
+    }
+    m_thread.join();
+    close(m_fd);
+    close(m_stop[0]);
+    close(m_stop[1]);
+    unlink(m_path.c_str());
+  }
+
+  Listener(const Listener &) = delete;
+  Listener &operator=(const Listener &) = delete;
+
+ private:
+  std::string m_path;
+  int m_fd;
+  int m_stop[2];
+  std::thread m_thread;
 };
 
 std::map<HWND, std::unique_ptr<Listener>> g_listeners; /* UI thread */
@@ -172,20 +197,7 @@ int Bind(const std::string &path, const std::u16string &cls, const std::u16strin
   return -1;
 }
 
-void Unpublish(HWND hwnd) {
-  auto it = g_listeners.find(hwnd);
-  if (it == g_listeners.end()) return;
-  Listener &l = *it->second;
-  char bye = 0;
-  while (write(l.stop[1], &bye, 1) < 0 && errno == EINTR) {
-  }
-  l.thread.join();
-  close(l.fd);
-  close(l.stop[0]);
-  close(l.stop[1]);
-  unlink(l.path.c_str());
-  g_listeners.erase(it);
-}
+void Unpublish(HWND hwnd) { g_listeners.erase(hwnd); }
 
 void Publish(HWND hwnd) {
   Window *w = FromHandle(hwnd);
@@ -193,16 +205,13 @@ void Publish(HWND hwnd) {
   std::string path = SocketPath(w->cls->name, w->text);
   int fd = Bind(path, w->cls->name, w->text);
   if (fd < 0) return;
-  auto l = std::make_unique<Listener>();
-  l->path = path;
-  l->fd = fd;
-  if (pipe2(l->stop, O_CLOEXEC) != 0) {
+  int stop[2];
+  if (pipe2(stop, O_CLOEXEC) != 0) {
     close(fd);
     unlink(path.c_str());
     return;
   }
-  l->thread = std::thread(Serve, fd, l->stop[0], hwnd, w->cls->name, w->text);
-  g_listeners[hwnd] = std::move(l);
+  g_listeners[hwnd] = std::make_unique<Listener>(path, fd, stop, hwnd, w->cls->name, w->text);
 }
 
 }  // namespace

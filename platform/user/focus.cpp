@@ -67,9 +67,13 @@ void ActivateWindow(HWND hwnd) {
 }
 
 void OnWindowHidden(HWND hwnd) {
+  OnWindowDisabled(hwnd);
+  if (g_active == hwnd) ActivateWindow(NextActive(hwnd));
+}
+
+void OnWindowDisabled(HWND hwnd) {
   if (g_capture && MatchesWindow(hwnd, g_capture)) ReleaseCapture();
   if (g_focus && MatchesWindow(hwnd, g_focus)) ChangeFocus(nullptr);
-  if (g_active == hwnd) ActivateWindow(NextActive(hwnd));
 }
 
 void ForgetFocusFor(HWND hwnd) {
@@ -261,12 +265,14 @@ BOOL ReleaseCapture(void) {
 HWND GetCapture(void) { return g_capture; }
 
 /* The visible window under a screen point: the topmost top-level window,
- * then its deepest enabled child there. NULL over the bare screen. */
+ * then its deepest enabled child there (a disabled window's children are
+ * disabled with it). NULL over the bare screen. */
 HWND WindowFromPoint(POINT Point) {
   for (HWND top : TopLevelWindows()) {
     Window *w = FromHandle(top);
     RECT rc = ScreenRect(*w);
-    if ((w->style & WS_VISIBLE) && PtInRect(&rc, Point)) return ChildFromPoint(top, Point);
+    if (!(w->style & WS_VISIBLE) || !PtInRect(&rc, Point)) continue;
+    return (w->style & WS_DISABLED) ? top : ChildFromPoint(top, Point);
   }
   return nullptr;
 }

@@ -39,7 +39,7 @@ bool TakeDueTimer(HWND filter, UINT min, UINT max, bool remove, MSG *msg) {
   uint64_t now = host::Current()->Now();
   Timer *pick = nullptr;
   for (Timer &t : g_timers) {
-    if (t.due <= now && (filter ? MatchesWindow(filter, t.hwnd) : true) &&
+    if (t.due <= now && MatchesWindow(filter, t.hwnd) &&
         (!pick || t.due < pick->due))
       pick = &t;
   }

@@ -85,6 +85,8 @@ bool RaiseRemoteWindow(HWND hwnd);
 
 /* A window lost WS_VISIBLE: activation, focus and capture move off it. */
 void OnWindowHidden(HWND hwnd);
+/* A window was disabled: the focus and capture leave it and its children. */
+void OnWindowDisabled(HWND hwnd);
 
 /* Drops queued messages, timers and focus that belong to a window. */
 void ForgetQueuedFor(HWND hwnd);
@@ -145,6 +147,7 @@ PaintHooks &Hooks();
  * how a second process's SetForegroundWindow reaches the UI thread. */
 constexpr UINT WM_PLAT_RAISE = 0x0375;
 
+/* The parts of ResetForTest. */
 void DestroyAllWindows();
 void ForgetClasses();
 void ForgetTimers();

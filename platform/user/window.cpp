@@ -284,6 +284,7 @@ BOOL DestroyWindow(HWND hWnd) {
   }
   w = FromHandle(hWnd);
   if (!w) return TRUE;
+  if ((w->style & WS_VISIBLE) && (w->style & WS_CHILD)) InvalidateRect(w->parent, &w->rect, TRUE);
   w->style &= ~WS_VISIBLE;
   OnWindowHidden(hWnd);
   SendDestroy(hWnd);
@@ -370,7 +371,7 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
   else
     w->style |= WS_DISABLED;
   SendMessageW(hWnd, WM_ENABLE, bEnable, 0);
-  if (!bEnable) ForgetFocusFor(hWnd);
+  if (!bEnable) OnWindowDisabled(hWnd);
   return wasDisabled;
 }
 

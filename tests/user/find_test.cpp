@@ -156,6 +156,10 @@ TEST_F(Find, AWindowOfAnotherProcessIsFoundAndRaisedThroughItsHandle) {
   EXPECT_EQ(PeerFinds("TESTWND", "Remote"), 0);
   DestroyWindow(mine);
   EXPECT_FALSE(Exists(path));
+
+  // A process that ends normally takes its entries with it.
+  EXPECT_EQ(ExitCode(Spawn("exit", "TESTWND", "Remote")), 0);
+  EXPECT_FALSE(Exists(path));
 }
 
 TEST_F(Find, NothingIsAnsweredToAnotherUser) {

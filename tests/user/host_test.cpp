@@ -96,6 +96,25 @@ TEST_F(Host, ATapGoesToTheWindowUnderItOrToTheCapture) {
   EXPECT_EQ(clicks[3].hwnd, top);
 }
 
+TEST_F(Host, ADisabledWindowAndItsChildrenTakeNoTaps) {
+  HWND top = nullptr, kid = nullptr;
+  Script script{Step::Tap(10, 15, 56), Step::Call(20, [&] { EnableWindow(top, TRUE); }),
+                Step::Tap(30, 15, 56), Step::Call(40, [] { PostQuitMessage(0); })};
+  plat::host::Run(std::move(script), [&](Headless &) {
+    top = testwnd::Top();
+    kid = testwnd::Child(top, 1, 10, 20, 30, 40);
+    SetFocus(kid);
+    EXPECT_FALSE(EnableWindow(top, FALSE));
+    EXPECT_EQ(GetFocus(), nullptr);
+    EXPECT_EQ(GetForegroundWindow(), top);
+    g_seen.clear();
+    return Loop(nullptr);
+  });
+  auto downs = testwnd::Only(WM_LBUTTONDOWN);
+  ASSERT_EQ(downs.size(), 1u);  // only the tap after enabling
+  EXPECT_EQ(downs[0].hwnd, kid);
+}
+
 TEST_F(Host, AnAcceleratorGoesToTheFocusedChildAndIsNotDispatched) {
   ACCEL table[] = {{FVIRTKEY | FCONTROL, 'Q', IDOK}, {FVIRTKEY | FCONTROL, 'A', 40003}};
   Script script{Step::Key(10, 'Q', true), Step::Key(20, 'Q'), Step::Key(30, 'A', true),

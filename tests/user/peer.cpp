@@ -6,6 +6,8 @@
  *   user_peer host CLASS TITLE  shows such a window, writes "ready" and
  *                               exits 3 once it was asked to come forward,
  *                               leaving its entry behind as a crash would
+ *   user_peer exit CLASS TITLE  shows such a window and returns from main
+ *                               with the window still there: exit 0
  */
 #include <windows.h>
 #include <unistd.h>
@@ -30,16 +32,18 @@ int Find(const std::u16string &cls, const std::u16string &title) {
   return SetForegroundWindow((HWND)((ULONG_PTR)hwnd | 1)) ? 0 : 2;
 }
 
+HWND Show(const std::u16string &cls, const std::u16string &title) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = Proc;
+  wc.lpszClassName = cls.c_str();
+  RegisterClassW(&wc);
+  return CreateWindowExW(0, cls.c_str(), title.c_str(), WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
+}
+
 int Host(const std::u16string &cls, const std::u16string &title) {
   return plat::host::Run({}, [&](plat::host::Headless &host) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = cls.c_str();
-    RegisterClassW(&wc);
-    HWND hwnd = CreateWindowExW(0, cls.c_str(), title.c_str(), WS_VISIBLE, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                nullptr, nullptr);
-    if (!hwnd) return 4;
+    if (!Show(cls, title)) return 4;
     printf("ready\n");
     fflush(stdout);
     MSG msg;
@@ -55,5 +59,6 @@ int main(int argc, char **argv) {
   std::u16string cls = Wide(argv[2]), title = Wide(argv[3]);
   if (!strcmp(argv[1], "find")) return Find(cls, title);
   if (!strcmp(argv[1], "host")) return Host(cls, title);
+  if (!strcmp(argv[1], "exit")) return Show(cls, title) ? 0 : 4;
   return 64;
 }
