@@ -6,6 +6,7 @@
 
 #include <windef.h>
 #include <winbase.h>
+#include <winuser.h>
 #include <wingdi.h>
 #include <winres_api.h>
 

@@ -11,13 +11,11 @@
 #define TONBROOK_WINRES_API_H
 
 #include <windef.h>
+#include <winuser.h>
 
 #ifndef RC_INVOKED
 
 /* A resource name or type given by number instead of by string. */
-#define MAKEINTRESOURCEW(i) ((LPWSTR)(ULONG_PTR)(WORD)(i))
-#define MAKEINTRESOURCE MAKEINTRESOURCEW
-#define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 
 #define RT_CURSOR MAKEINTRESOURCE(1)
 #define RT_BITMAP MAKEINTRESOURCE(2)
@@ -43,19 +41,6 @@
 #define SUBLANG_NEUTRAL 0x00
 #define SUBLANG_DEFAULT 0x01
 #define SUBLANG_ENGLISH_US 0x01
-
-/* Accelerator flags */
-#define FVIRTKEY 0x01
-#define FNOINVERT 0x02
-#define FSHIFT 0x04
-#define FCONTROL 0x08
-#define FALT 0x10
-
-typedef struct tagACCEL {
-  BYTE fVirt;
-  WORD key;
-  WORD cmd;
-} ACCEL, *LPACCEL;
 
 /* Menu item flags of a menu template */
 #define MF_STRING 0x0000
@@ -122,9 +107,6 @@ HICON LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
  * NULL when there is none or it is not an uncompressed DIB of 1, 4 or 8 bits
  * per pixel; NULL for hInstance NULL (there are no system bitmaps). */
 HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
-/* The accelerator table lpTableName, shared: loading it again returns the
- * same handle. NULL when there is none or it has no last entry. */
-HACCEL LoadAcceleratorsW(HINSTANCE hInstance, LPCWSTR lpTableName);
 
 #endif /* RC_INVOKED */
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "gdi/gdiobj.h"
-#include "res/accel_table.h"
+#include "user/accel.h"
 #include "res/module.h"
 #include "res/templates.h"
 #include "resource.h"
@@ -129,8 +129,9 @@ TEST(Accelerators, AreCtrlAAndCtrlQWithTheEndBitOnTheLast) {
   HACCEL h = LoadAcceleratorsW(hInst, MAKEINTRESOURCE(IDR_ACCEL));
   ASSERT_NE(h, nullptr);
   EXPECT_EQ(LoadAcceleratorsW(hInst, MAKEINTRESOURCE(IDR_ACCEL)), h);
-  const plat::AccelTable *table = plat::FindAccelTable(h);
-  ASSERT_NE(table, nullptr);
+  const plat::user::AccelTable *found = plat::user::FromAccel(h);
+  ASSERT_NE(found, nullptr);
+  const std::vector<ACCEL> *table = &found->entries;
   ASSERT_EQ(table->size(), 2u);
   EXPECT_EQ((*table)[0].fVirt, FVIRTKEY | FNOINVERT | FCONTROL);
   EXPECT_EQ((*table)[0].key, 'A');

@@ -1,0 +1,103 @@
+#include "host/headless.h"
+
+#include <algorithm>
+
+#include "kernel/kernel.h"
+#include "user/user.h"
+
+namespace plat::host {
+
+Headless::Headless(Script script) {
+  std::stable_sort(script.begin(), script.end(),
+                   [](const Step &a, const Step &b) { return a.at < b.at; });
+  m_steps.assign(std::make_move_iterator(script.begin()), std::make_move_iterator(script.end()));
+}
+
+uint64_t Headless::Now() {
+  std::lock_guard<std::mutex> hold(m_lock);
+  return m_clock;
+}
+
+void Headless::Wait(std::optional<uint64_t> deadline) {
+  std::vector<Step> due;
+  {
+    std::unique_lock<std::mutex> hold(m_lock);
+    if (m_woken) {
+      m_woken = false;
+      return;
+    }
+    std::optional<uint64_t> until = deadline;
+    if (!m_steps.empty()) until = std::min(until.value_or(UINT64_MAX), m_steps.front().at);
+    if (!until) {
+      m_wake.wait(hold, [&] { return m_woken; });
+      m_woken = false;
+      return;
+    }
+    m_clock = std::max(m_clock, *until);
+    while (!m_steps.empty() && m_steps.front().at <= m_clock) {
+      due.push_back(std::move(m_steps.front()));
+      m_steps.pop_front();
+    }
+  }
+  for (Step &step : due) {
+    switch (step.kind) {
+      case Step::Kind::Tap:
+        InjectTap(step.x, step.y);
+        break;
+      case Step::Kind::Key:
+        InjectKey(step.vk, step.ctrl);
+        break;
+      case Step::Kind::Call:
+        step.fn();
+        break;
+    }
+  }
+}
+
+void Headless::Wake() {
+  {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_woken = true;
+  }
+  m_wake.notify_all();
+}
+
+void Headless::Raise() {
+  std::lock_guard<std::mutex> hold(m_lock);
+  ++m_raises;
+}
+
+int Headless::Raises() {
+  std::lock_guard<std::mutex> hold(m_lock);
+  return m_raises;
+}
+
+void InjectTap(int x, int y) {
+  user::PostInput(user::InputKind::ButtonDown, x, y);
+  user::PostInput(user::InputKind::ButtonUp, x, y);
+}
+
+void InjectKey(int vk, bool ctrl) {
+  if (ctrl) user::PostInput(user::InputKind::KeyDown, VK_CONTROL, 0);
+  user::PostInput(user::InputKind::KeyDown, vk, 0);
+  user::PostInput(user::InputKind::KeyUp, vk, 0);
+  if (ctrl) user::PostInput(user::InputKind::KeyUp, VK_CONTROL, 0);
+}
+
+int Run(Script script, const std::function<int(Headless &)> &body) {
+  auto host = std::make_shared<Headless>(std::move(script));
+  Use(host);
+  SetTickSource([host] { return (DWORD)host->Now(); });
+  int result = body(*host);
+  SetTickSource(nullptr);
+  Use(nullptr);
+  return result;
+}
+
+int RunWinMain(Script script, WinMainFn winMain, HINSTANCE hInstance, int nCmdShow) {
+  static WCHAR noCommandLine[] = u"";
+  return Run(std::move(script),
+             [&](Headless &) { return winMain(hInstance, nullptr, noCommandLine, nCmdShow); });
+}
+
+}  // namespace plat::host

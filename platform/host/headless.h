@@ -1,0 +1,92 @@
+/*
+ * host/headless.h - the handheld without a screen, for tests.
+ *
+ * A virtual clock that stands still while the UI thread works and jumps to
+ * the next timer (or the next scripted input) when it would wait; input is
+ * injected by a script of steps at given times. GetTickCount follows the
+ * virtual clock while the host is in use.
+ *
+ * Once the script is played out, a wait with no timer pending lasts until
+ * another thread posts: a script ends its program itself (a key of the exit
+ * accelerator, or a call that closes the window).
+ */
+#ifndef TONBROOK_PLATFORM_HEADLESS_H
+#define TONBROOK_PLATFORM_HEADLESS_H
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "host/host.h"
+
+namespace plat::host {
+
+/* One scripted event: at a virtual time (ms after the start), a stylus tap
+ * at a screen point, a key struck (with Ctrl held if asked), or a call of a
+ * function on the UI thread. */
+struct Step {
+  enum class Kind { Tap, Key, Call };
+  uint64_t at;
+  Kind kind;
+  int x = 0;
+  int y = 0;
+  int vk = 0;
+  bool ctrl = false;
+  std::function<void()> fn;
+
+  static Step Tap(uint64_t at, int x, int y) { return Step{at, Kind::Tap, x, y, 0, false, {}}; }
+  static Step Key(uint64_t at, int vk, bool ctrl = false) {
+    return Step{at, Kind::Key, 0, 0, vk, ctrl, {}};
+  }
+  static Step Call(uint64_t at, std::function<void()> fn) {
+    return Step{at, Kind::Call, 0, 0, 0, false, std::move(fn)};
+  }
+};
+using Script = std::vector<Step>;
+
+class Headless : public Backend {
+ public:
+  /* The clock starts at 0; the steps run in order of their times. */
+  explicit Headless(Script script = {});
+
+  uint64_t Now() override;
+  /* Runs the steps due by the deadline and moves the clock there; with no
+   * deadline and no step left it waits for a Wake() from another thread. */
+  void Wait(std::optional<uint64_t> deadline) override;
+  void Wake() override;
+  void Raise() override;
+
+  /* How often the desktop window was asked to come to the front. */
+  int Raises();
+
+ private:
+  std::mutex m_lock;
+  std::condition_variable m_wake;
+  std::deque<Step> m_steps;
+  uint64_t m_clock = 0;
+  bool m_woken = false;
+  int m_raises = 0;
+};
+
+/* Injects a tap (button down and up) at a screen point, and a key press and
+ * release with Ctrl around it if ctrl. */
+void InjectTap(int x, int y);
+void InjectKey(int vk, bool ctrl);
+
+/* Runs body on this thread with a headless host playing script, and returns
+ * its result. The host (and GetTickCount's source) is restored afterwards. */
+int Run(Script script, const std::function<int(Headless &)> &body);
+
+/* Runs a program's WinMain as the runtime would start it, under a headless
+ * host playing script; returns its exit code. */
+using WinMainFn = int (*)(HINSTANCE, HINSTANCE, LPWSTR, int);
+int RunWinMain(Script script, WinMainFn winMain, HINSTANCE hInstance, int nCmdShow = SW_SHOW);
+
+}  // namespace plat::host
+
+#endif
