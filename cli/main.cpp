@@ -85,9 +85,9 @@ int Run(const cli::Options &opt) {
   std::unique_ptr<cli::OutputFile> out;
   if (opt.outputPath) {
     std::string error;
+    cli::RemoveTemporaryOnSignals();
     out = cli::OutputFile::Open(*opt.outputPath, &error);
     if (!out) return UsageError(error);
-    cli::RemoveTemporaryOnSignals();
   }
   if (!AttachLoopBuffer(opt)) return RuntimeError("out of memory for the loop buffer");
 

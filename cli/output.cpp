@@ -81,13 +81,26 @@ std::unique_ptr<OutputFile> OutputFile::Open(const std::string &path, std::strin
   }
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
+
+  // The file and its name for the interrupt handler come into being together.
+  sigset_t interrupts, previous;
+  sigemptyset(&interrupts);
+  sigaddset(&interrupts, SIGINT);
+  sigaddset(&interrupts, SIGTERM);
+  sigaddset(&interrupts, SIGHUP);
+  sigprocmask(SIG_BLOCK, &interrupts, &previous);
   int fd = mkstemp(name.data());
-  if (fd < 0) {
-    *error = "cannot write '" + path + "': " + strerror(errno);
+  int savedErrno = errno;
+  std::unique_ptr<OutputFile> out;
+  if (fd >= 0) out.reset(new OutputFile(fd, path, name.data()));
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+
+  if (!out) {
+    *error = "cannot write '" + path + "': " + strerror(savedErrno);
     return nullptr;
   }
   fchmod(fd, NewFileMode());
-  return std::unique_ptr<OutputFile>(new OutputFile(fd, path, name.data()));
+  return out;
 }
 
 OutputFile::OutputFile(int fd, std::string path, std::string tempPath)

@@ -48,7 +48,8 @@ class OutputFile {
   std::string error_;
 };
 
-// Removes an uncommitted temporary file if the process is interrupted.
+// Makes an interrupt (SIGINT, SIGTERM, SIGHUP) remove the uncommitted
+// temporary file and end the process with 128 + the signal. Call before Open.
 void RemoveTemporaryOnSignals();
 
 }  // namespace cli
