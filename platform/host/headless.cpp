@@ -19,7 +19,7 @@ uint64_t Headless::Now() {
 }
 
 void Headless::Wait(std::optional<uint64_t> deadline) {
-  std::vector<Step> due;
+  Step step;
   {
     std::unique_lock<std::mutex> hold(m_lock);
     if (m_woken) {
@@ -34,23 +34,20 @@ void Headless::Wait(std::optional<uint64_t> deadline) {
       return;
     }
     m_clock = std::max(m_clock, *until);
-    while (!m_steps.empty() && m_steps.front().at <= m_clock) {
-      due.push_back(std::move(m_steps.front()));
-      m_steps.pop_front();
-    }
+    if (m_steps.empty() || m_steps.front().at > m_clock) return;
+    step = std::move(m_steps.front());
+    m_steps.pop_front();
   }
-  for (Step &step : due) {
-    switch (step.kind) {
-      case Step::Kind::Tap:
-        InjectTap(step.x, step.y);
-        break;
-      case Step::Kind::Key:
-        InjectKey(step.vk, step.ctrl);
-        break;
-      case Step::Kind::Call:
-        step.fn();
-        break;
-    }
+  switch (step.kind) {
+    case Step::Kind::Tap:
+      InjectTap(step.x, step.y);
+      break;
+    case Step::Kind::Key:
+      InjectKey(step.vk, step.ctrl);
+      break;
+    case Step::Kind::Call:
+      step.fn();
+      break;
   }
 }
 

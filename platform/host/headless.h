@@ -31,8 +31,8 @@ namespace plat::host {
  * function on the UI thread. */
 struct Step {
   enum class Kind { Tap, Key, Call };
-  uint64_t at;
-  Kind kind;
+  uint64_t at = 0;
+  Kind kind = Kind::Call;
   int x = 0;
   int y = 0;
   int vk = 0;
@@ -55,8 +55,11 @@ class Headless : public Backend {
   explicit Headless(Script script = {});
 
   uint64_t Now() override;
-  /* Runs the steps due by the deadline and moves the clock there; with no
-   * deadline and no step left it waits for a Wake() from another thread. */
+  /* Moves the clock to the deadline or to the next step, whichever comes
+   * first, and plays that step (one per wait, so that what it caused is
+   * handled before the next; a step may run a modal loop of its own). With
+   * no deadline and no step left it waits for a Wake() from another
+   * thread. */
   void Wait(std::optional<uint64_t> deadline) override;
   void Wake() override;
   void Raise() override;

@@ -6,6 +6,11 @@
  * desktop window. The window manager calls them; it never asks which backend
  * is in use.
  *
+ * A backend hands its input to the window manager with user::PostInput
+ * (from Wait, on the UI thread, or from any thread followed by Wake); a
+ * desktop backend turns the closing of its window into WM_CLOSE posted to
+ * the top-level window.
+ *
  * Choosing a backend: the program's start-up installs one with Use() before it
  * enters WinMain (the desktop backend for a normal run, the headless one when
  * TONBROOK_HOST=headless). Tests install the headless backend through

@@ -169,8 +169,10 @@ typedef void(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define WA_ACTIVE 1
 #define WA_CLICKACTIVE 2
 
-/* Window words. GWL_WNDPROC and GWL_USERDATA hold pointers on this machine and
- * are read with the pointer-sized calls. */
+/* Window words. GWL_WNDPROC, GWL_HINSTANCE and GWL_HWNDPARENT hold pointers on
+ * this machine: GetWindowLongW gives 0 for them and the pointer-sized calls
+ * read them. GWL_USERDATA is pointer-sized too; GetWindowLongW reads its low
+ * 32 bits. */
 #define GWL_WNDPROC (-4)
 #define GWL_HINSTANCE (-6)
 #define GWL_HWNDPARENT (-8)

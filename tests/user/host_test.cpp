@@ -145,6 +145,27 @@ TEST_F(Host, AnAcceleratorGoesToTheFocusedChildAndIsNotDispatched) {
   EXPECT_EQ(GetKeyState(VK_CONTROL) & 0x8000, 0);
 }
 
+TEST_F(Host, AStepMayRunAModalLoopThatLaterStepsReach) {
+  std::vector<DWORD> keysInModal;
+  Script script{Step::Call(10,
+                           [&] {
+                             MSG msg;
+                             while (GetMessageW(&msg, nullptr, 0, 0) && msg.message != WM_CHAR) {
+                               if (msg.message == WM_KEYDOWN) keysInModal.push_back(GetTickCount());
+                               TranslateMessage(&msg);
+                               DispatchMessageW(&msg);
+                             }
+                             PostQuitMessage(1);
+                           }),
+                Step::Key(10, VK_ESCAPE), Step::Key(20, VK_RETURN)};
+  int code = plat::host::Run(std::move(script), [&](Headless &) {
+    testwnd::Top();
+    return Loop(nullptr);
+  });
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(keysInModal, (std::vector<DWORD>{10}));
+}
+
 TEST_F(Host, AccelTablesAreMadeForTheResourceLoader) {
   HACCEL accel = plat::user::MakeAccelTable({{FVIRTKEY | FCONTROL, 'A', 7}});
   ASSERT_NE(accel, nullptr);
@@ -235,8 +256,12 @@ TEST_F(Host, AWholeWinMainRunsAgainstAScript) {
     async.push_back(GetAsyncKeyState(VK_CONTROL) & 0x8000);
     sync.push_back(GetKeyState(VK_CONTROL) & 0x8000);
   };
-  Script script{Step::Call(5, [] { plat::user::PostInput(InputKind::KeyDown, VK_CONTROL, 0); }),
-                Step::Call(5, look), Step::Call(10, look), Step::Tap(500, 50, 60)};
+  Script script{Step::Call(5,
+                          [&] {
+                            plat::user::PostInput(InputKind::KeyDown, VK_CONTROL, 0);
+                            look();
+                          }),
+                Step::Call(5, look), Step::Tap(500, 50, 60)};
   EXPECT_EQ(plat::host::RunWinMain(std::move(script), TestWinMain, nullptr, SW_SHOW), 9);
   // The loop sees the key once it has taken the key's message.
   EXPECT_EQ(async, (std::vector<SHORT>{(SHORT)0x8000, (SHORT)0x8000}));

@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include <stdlib.h>
+
+#include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "user/user.h"
@@ -31,8 +35,25 @@ inline LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 
 inline const WCHAR kClass[] = u"TESTWND";
 
+/* A runtime directory of this test program, so that its windows are not
+ * published where a real run of the program would see them. Removed at
+ * exit. */
+struct PrivateRuntimeDir {
+  std::string path;
+  PrivateRuntimeDir() {
+    char dir[] = "/tmp/tonbrook-tests-XXXXXX";
+    if (mkdtemp(dir)) path = dir;
+  }
+  ~PrivateRuntimeDir() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+  }
+};
+
 /* Registers the class after a fresh start of the window manager. */
 inline void Begin() {
+  static PrivateRuntimeDir runtime;
+  if (!getenv("XDG_RUNTIME_DIR")) setenv("XDG_RUNTIME_DIR", runtime.path.c_str(), 1);
   plat::user::ResetForTest();
   g_seen.clear();
   g_handler = nullptr;
