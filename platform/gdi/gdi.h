@@ -37,8 +37,8 @@ void PaintNavigationBar();
 void ResetScreen();
 
 /* Installs the paint hooks of the window manager (the DC of BeginPaint, the
- * background erase, the default control colours). Called once by a host's
- * start-up; calling it again changes nothing. */
+ * background erase, the default control colours). A host's start-up calls
+ * it; calling it again changes nothing. */
 void Install();
 
 /* Pixels are 0x00RRGGBB, COLORREFs 0x00BBGGRR. */
