@@ -68,6 +68,9 @@ bool TargetOf(HDC hdc, Target *target);
 /* Narrows the clip to a logical rectangle. */
 void Restrict(Target &t, const RECT &logical);
 
+/* A logical point on the surface (kept far from the ends of int). */
+POINT OnSurface(const Target &t, int x, int y);
+
 /* Whether a surface point may change. */
 bool Visible(const Target &t, int sx, int sy);
 
