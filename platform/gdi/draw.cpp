@@ -20,25 +20,6 @@ struct Stroke {
   int step = 0; /* along a dashed line */
 };
 
-/* The part of a logical rectangle (right and bottom exclusive) that the
- * target's clip can reach, in logical coordinates; empty when none. */
-RECT Reach(const Target &t, long long left, long long top, long long right, long long bottom) {
-  if (t.clip.empty()) return RECT{};
-  RECT box = t.clip.front();
-  for (const RECT &c : t.clip) {
-    box.left = std::min(box.left, c.left);
-    box.top = std::min(box.top, c.top);
-    box.right = std::max(box.right, c.right);
-    box.bottom = std::max(box.bottom, c.bottom);
-  }
-  long long l = std::max<long long>(left, box.left - t.origin.x);
-  long long tp = std::max<long long>(top, box.top - t.origin.y);
-  long long r = std::min<long long>(right, box.right - t.origin.x);
-  long long b = std::min<long long>(bottom, box.bottom - t.origin.y);
-  if (l >= r || tp >= b) return RECT{};
-  return RECT{(LONG)l, (LONG)tp, (LONG)r, (LONG)b};
-}
-
 /* The same for a block of w x h at (x, y). */
 RECT ReachBlock(const Target &t, int x, int y, int w, int h) {
   return Reach(t, x, y, (long long)x + std::max(0, w), (long long)y + std::max(0, h));

@@ -74,6 +74,10 @@ POINT OnSurface(const Target &t, int x, int y);
 /* Whether a surface point may change. */
 bool Visible(const Target &t, int sx, int sy);
 
+/* The part of a logical rectangle (right and bottom exclusive) that the
+ * clip can reach, in logical coordinates; empty when none. */
+RECT Reach(const Target &t, long long left, long long top, long long right, long long bottom);
+
 /* Fills a logical rectangle (right and bottom exclusive). */
 void Fill(Target &t, const RECT &logical, uint32_t px);
 

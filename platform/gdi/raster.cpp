@@ -59,6 +59,23 @@ bool Visible(const Target &t, int sx, int sy) {
   return false;
 }
 
+RECT Reach(const Target &t, long long left, long long top, long long right, long long bottom) {
+  if (t.clip.empty()) return RECT{};
+  RECT box = t.clip.front();
+  for (const RECT &c : t.clip) {
+    box.left = std::min(box.left, c.left);
+    box.top = std::min(box.top, c.top);
+    box.right = std::max(box.right, c.right);
+    box.bottom = std::max(box.bottom, c.bottom);
+  }
+  long long l = std::max<long long>(left, box.left - t.origin.x);
+  long long tp = std::max<long long>(top, box.top - t.origin.y);
+  long long r = std::min<long long>(right, box.right - t.origin.x);
+  long long b = std::min<long long>(bottom, box.bottom - t.origin.y);
+  if (l >= r || tp >= b) return RECT{};
+  return RECT{(LONG)l, (LONG)tp, (LONG)r, (LONG)b};
+}
+
 void Fill(Target &t, const RECT &logical, uint32_t px) {
   RECT r = ToSurface(t, logical);
   for (const RECT &c : t.clip) {

@@ -124,6 +124,42 @@ TEST_F(Draw, RectangleOutlinesWithThePenAndFillsWithTheBrushRightAndBottomExclus
   DeleteObject(blue);
 }
 
+TEST_F(Draw, EllipsesAndPolygonsFillThePixelsWhoseCentresLieInside) {
+  HWND hwnd = Top();
+  Paper(RGB(255, 255, 255));
+  HDC hdc = GetDC(hwnd);
+  SelectObject(hdc, GetStockObject(BLACK_BRUSH));
+  SelectObject(hdc, GetStockObject(NULL_PEN));
+  EXPECT_TRUE(Ellipse(hdc, 0, 0, 12, 12));  // a circle 12 across, on screen at (0, 26)
+  EXPECT_EQ(InkBounds(RGB(255, 255, 255)), (RECT{0, 26, 12, 38}));
+  EXPECT_EQ(At(0, 26), RGB(255, 255, 255));  // the corners stay
+  EXPECT_EQ(At(11, 37), RGB(255, 255, 255));
+  for (int y = 26; y < 38; ++y)  // symmetric about both middles
+    for (int x = 0; x < 12; ++x) {
+      EXPECT_EQ(At(x, y), At(11 - x, y));
+      EXPECT_EQ(At(x, y), At(x, 26 + 37 - y));
+    }
+  // With a pen the rim is the pen's, the inside the brush's.
+  SelectObject(hdc, GetStockObject(WHITE_BRUSH));
+  SelectObject(hdc, GetStockObject(BLACK_PEN));
+  Paper(RGB(0, 255, 0));
+  Ellipse(hdc, 0, 0, 12, 12);
+  EXPECT_EQ(At(0, 32), RGB(0, 0, 0));
+  EXPECT_EQ(At(6, 32), RGB(255, 255, 255));
+
+  // A triangle pointing up, as on an up arrow: rows of 1, 3, 5, 7 pixels.
+  Paper(RGB(255, 255, 255));
+  SelectObject(hdc, GetStockObject(BLACK_BRUSH));
+  SelectObject(hdc, GetStockObject(NULL_PEN));
+  POINT up[3] = {{4, 0}, {8, 4}, {0, 4}};
+  EXPECT_TRUE(Polygon(hdc, up, 3));
+  for (int row = 0; row < 4; ++row)
+    EXPECT_EQ(CountNot(RGB(255, 255, 255), RECT{0, 26 + row, 240, 27 + row}), 2 * row + 1) << row;
+  EXPECT_EQ(CountNot(RGB(255, 255, 255)), 16);
+  EXPECT_FALSE(Polygon(hdc, up, 1));
+  ReleaseDC(hwnd, hdc);
+}
+
 TEST_F(Draw, AFocusRectangleIsDottedAndTakenAwayByDrawingItAgain) {
   HWND hwnd = Top();
   Paper(RGB(255, 255, 255));

@@ -145,6 +145,31 @@ TEST_F(WindowDc, DrawIconLetsItsMaskShowThrough) {
   ReleaseDC(top, hdc);
 }
 
+TEST_F(WindowDc, DefaultControlColoursComeFromTheSystemColours) {
+  HWND top = Top();
+  HDC hdc = GetDC(top);
+  struct Case {
+    UINT msg;
+    int text, back;
+  } cases[] = {{WM_CTLCOLOREDIT, COLOR_WINDOWTEXT, COLOR_WINDOW},
+               {WM_CTLCOLORBTN, COLOR_BTNTEXT, COLOR_BTNFACE},
+               {WM_CTLCOLORSTATIC, COLOR_STATICTEXT, COLOR_STATIC},
+               {WM_CTLCOLORDLG, COLOR_STATICTEXT, COLOR_STATIC}};
+  for (const Case &c : cases) {
+    SetTextColor(hdc, RGB(1, 2, 3));
+    SetBkColor(hdc, RGB(1, 2, 3));
+    LRESULT brush = DefWindowProcW(top, c.msg, (WPARAM)hdc, 0);
+    EXPECT_EQ((HBRUSH)brush, GetSysColorBrush(c.back)) << c.msg;
+    EXPECT_EQ(GetTextColor(hdc), GetSysColor(c.text)) << c.msg;
+    EXPECT_EQ(GetBkColor(hdc), GetSysColor(c.back)) << c.msg;
+  }
+  EXPECT_FALSE(DeleteObject(nullptr));
+  EXPECT_TRUE(DeleteObject(GetSysColorBrush(COLOR_BTNFACE)));  // shared: it stays
+  LOGBRUSH lb;
+  EXPECT_EQ(GetObjectW(GetSysColorBrush(COLOR_BTNFACE), sizeof lb, &lb), (int)sizeof lb);
+  ReleaseDC(top, hdc);
+}
+
 TEST_F(WindowDc, ABorderIsDrawnRoundTheClientArea) {
   HWND top = Top();
   HWND edit = CreateWindowExW(0, gditest::kClass, u"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 20, 10,
