@@ -91,6 +91,7 @@ DECLARE_HANDLE(HRSRC);
 typedef HINSTANCE HMODULE;
 typedef HICON HCURSOR;
 typedef DWORD COLORREF;
+typedef WORD ATOM;
 
 #define LOBYTE(w) ((BYTE)(((DWORD_PTR)(w)) & 0xff))
 #define HIBYTE(w) ((BYTE)((((DWORD_PTR)(w)) >> 8) & 0xff))

@@ -6,5 +6,6 @@
 
 #include <windef.h>
 #include <winbase.h>
+#include <winuser.h>
 
 #endif

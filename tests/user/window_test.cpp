@@ -1,0 +1,241 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "testwnd.h"
+
+namespace {
+
+using testwnd::g_handler;
+using testwnd::g_seen;
+
+class Windows : public ::testing::Test {
+ protected:
+  void SetUp() override { testwnd::Begin(); }
+  void TearDown() override { testwnd::End(); }
+};
+
+TEST_F(Windows, CreationRunsTheHandlersBeforeItReturns) {
+  LPVOID param = (LPVOID)0x1234;
+  HWND seenInCreate = nullptr;
+  g_handler = [&](HWND hwnd, UINT msg, WPARAM, LPARAM l, LRESULT *) {
+    if (msg == WM_CREATE) {
+      auto *cs = (CREATESTRUCTW *)l;
+      EXPECT_EQ(cs->lpCreateParams, param);
+      WCHAR text[16];
+      EXPECT_EQ(GetWindowTextW(hwnd, text, 16), 4);
+      EXPECT_FALSE(IsWindowVisible(hwnd));
+      seenInCreate = hwnd;
+    }
+    return false;
+  };
+  HWND hwnd = CreateWindowExW(0, testwnd::kClass, u"Main", WS_VISIBLE, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                              nullptr, param);
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_EQ(seenInCreate, hwnd);
+  EXPECT_EQ((ULONG_PTR)hwnd & 3, 0u);
+  std::vector<UINT> kinds;
+  for (const auto &s : g_seen) {
+    if (s.message != WM_GETTEXT) kinds.push_back(s.message);
+  }
+  ASSERT_GE(kinds.size(), 5u);
+  EXPECT_EQ(std::vector<UINT>(kinds.begin(), kinds.begin() + 5),
+            (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW}));
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+  EXPECT_EQ(GetForegroundWindow(), hwnd);
+  EXPECT_EQ(GetFocus(), hwnd);
+
+  // The default place of a top-level window: below the navigation bar.
+  RECT rc;
+  ASSERT_TRUE(GetWindowRect(hwnd, &rc));
+  EXPECT_EQ(rc.left, 0);
+  EXPECT_EQ(rc.top, 26);
+  EXPECT_EQ(rc.right, 240);
+  EXPECT_EQ(rc.bottom, 320);
+  ASSERT_TRUE(GetClientRect(hwnd, &rc));
+  EXPECT_EQ(rc.right, 240);
+  EXPECT_EQ(rc.bottom, 294);
+  auto sizes = testwnd::Only(WM_SIZE);
+  EXPECT_EQ(sizes[0].lParam, MAKELPARAM(240, 294));
+}
+
+TEST_F(Windows, CreationFailsForARefusalOrADestroyInCreate) {
+  g_handler = [](HWND hwnd, UINT msg, WPARAM, LPARAM l, LRESULT *r) {
+    auto *cs = (CREATESTRUCTW *)l;
+    if (msg == WM_CREATE && cs->lpszName[0] == u'D') DestroyWindow(hwnd);
+    if (msg == WM_CREATE && cs->lpszName[0] == u'R') {
+      *r = -1;
+      return true;
+    }
+    if (msg == WM_NCCREATE && cs->lpszName[0] == u'N') {
+      *r = FALSE;
+      return true;
+    }
+    return false;
+  };
+  EXPECT_EQ(testwnd::Top(u"Destroyed"), nullptr);
+  EXPECT_EQ(testwnd::Top(u"Refused"), nullptr);
+  EXPECT_EQ(testwnd::Top(u"No"), nullptr);
+  EXPECT_EQ(testwnd::Only(WM_DESTROY).size(), 2u);
+  EXPECT_EQ(testwnd::Only(WM_NCDESTROY).size(), 3u);
+  EXPECT_TRUE(plat::user::TopLevelWindows().empty());
+  EXPECT_EQ(CreateWindowExW(0, u"NOSUCHCLASS", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                            nullptr),
+            nullptr);
+  EXPECT_EQ(testwnd::Child((HWND)0x40, 1), nullptr);
+}
+
+TEST_F(Windows, ClassesAreUniqueByName) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = testwnd::Proc;
+  wc.lpszClassName = testwnd::kClass;
+  EXPECT_EQ(RegisterClassW(&wc), 0);
+  wc.lpszClassName = u"OTHER";
+  ATOM atom = RegisterClassW(&wc);
+  EXPECT_NE(atom, 0);
+  HWND hwnd = CreateWindowExW(0, MAKEINTATOM(atom), u"", 0, 0, 0, 10, 10, nullptr, nullptr,
+                              nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  WCHAR name[3];
+  EXPECT_EQ(GetClassNameW(hwnd, name, 3), 2);
+  EXPECT_EQ(std::u16string(name), u"OT");
+  EXPECT_FALSE(UnregisterClassW(u"OTHER", nullptr));
+  DestroyWindow(hwnd);
+  EXPECT_TRUE(UnregisterClassW(u"OTHER", nullptr));
+  wc.lpfnWndProc = nullptr;
+  EXPECT_EQ(RegisterClassW(&wc), 0);
+}
+
+TEST_F(Windows, CloseDestroysTheWindowThenItsChildren) {
+  HWND top = testwnd::Top();
+  HWND a = testwnd::Child(top, 10);
+  HWND b = testwnd::Child(top, 11);
+  HWND aa = testwnd::Child(a, 12);
+  HWND owned = CreateWindowExW(0, testwnd::kClass, u"Owned", WS_POPUP, 0, 0, 10, 10, a, nullptr,
+                               nullptr, nullptr);
+  ASSERT_TRUE(owned && aa && b);
+  EXPECT_EQ(GetParent(owned), top);
+  EXPECT_EQ(GetParent(aa), a);
+  SetTimer(top, 1, 100, nullptr);
+  PostMessageW(b, WM_USER, 0, 0);
+
+  g_seen.clear();
+  EXPECT_EQ(SendMessageW(top, WM_CLOSE, 0, 0), 0);
+  std::vector<HWND> destroyed, finished;
+  for (const auto &s : testwnd::Only(WM_DESTROY)) destroyed.push_back(s.hwnd);
+  for (const auto &s : testwnd::Only(WM_NCDESTROY)) finished.push_back(s.hwnd);
+  EXPECT_EQ(destroyed, (std::vector<HWND>{owned, top, a, aa, b}));
+  EXPECT_EQ(finished, (std::vector<HWND>{owned, aa, a, b, top}));
+  for (HWND h : {top, a, b, aa, owned}) EXPECT_FALSE(IsWindow(h));
+  EXPECT_FALSE(DestroyWindow(top));
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(GetForegroundWindow(), nullptr);
+  // Its timer and queued messages went with it.
+  EXPECT_TRUE(testwnd::Pump().empty());
+  EXPECT_FALSE(KillTimer(top, 1));
+}
+
+TEST_F(Windows, ADestroyDuringDestroyIsHarmless) {
+  HWND top = testwnd::Top();
+  HWND bar = testwnd::Child(top, 5);
+  g_handler = [&](HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT *) {
+    if (msg == WM_DESTROY && hwnd == top) {
+      EXPECT_TRUE(DestroyWindow(bar));
+      EXPECT_FALSE(DestroyWindow(top));
+      PostQuitMessage(0);
+    }
+    return false;
+  };
+  DestroyWindow(top);
+  EXPECT_FALSE(IsWindow(bar));
+  EXPECT_EQ(testwnd::Only(WM_DESTROY).size(), 2u);
+  MSG msg;
+  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), 0);
+}
+
+TEST_F(Windows, GeometryTextAndWords) {
+  HWND top = testwnd::Top();
+  HWND kid = testwnd::Child(top, 42, 10, 20, 30, 40);
+  EXPECT_EQ(GetDlgItem(top, 42), kid);
+  EXPECT_EQ(GetDlgItem(top, 43), nullptr);
+  EXPECT_EQ(GetDlgCtrlID(kid), 42);
+  RECT rc;
+  GetWindowRect(kid, &rc);
+  EXPECT_EQ(rc.left, 10);
+  EXPECT_EQ(rc.top, 46);
+  EXPECT_EQ(rc.right, 40);
+  EXPECT_EQ(rc.bottom, 86);
+
+  g_seen.clear();
+  EXPECT_TRUE(MoveWindow(top, 0, 26, 240, 268, FALSE));
+  ASSERT_EQ(testwnd::Only(WM_SIZE).size(), 1u);
+  EXPECT_EQ(testwnd::Only(WM_SIZE)[0].lParam, MAKELPARAM(240, 268));
+  EXPECT_TRUE(testwnd::Only(WM_MOVE).empty());
+  MoveWindow(kid, 5, 5, 30, 40, FALSE);
+  EXPECT_EQ(testwnd::Only(WM_MOVE).size(), 1u);
+  EXPECT_EQ(testwnd::Only(WM_SIZE).size(), 1u);
+
+  EXPECT_TRUE(SetWindowTextW(top, u"Hello"));
+  WCHAR text[4];
+  EXPECT_EQ(GetWindowTextW(top, text, 4), 3);
+  EXPECT_EQ(std::u16string(text), u"Hel");
+  EXPECT_EQ(GetWindowTextLengthW(top), 5);
+  EXPECT_EQ(GetWindowTextW((HWND)0x44, text, 4), 0);
+  EXPECT_EQ(text[0], 0);
+
+  EXPECT_EQ(GetWindowLongW(kid, GWL_ID), 42);
+  EXPECT_EQ(GetWindowLongW(kid, GWL_STYLE) & WS_CHILD, WS_CHILD);
+  SetWindowLongW(top, GWL_USERDATA, 77);
+  EXPECT_EQ(GetWindowLongW(top, GWL_USERDATA), 77);
+  EXPECT_EQ(SetWindowLongW(top, 4, 9), 0);
+  EXPECT_EQ(GetWindowLongW(top, 4), 9);
+  EXPECT_EQ(GetWindowLongW(top, 8), 0);  // past the extra bytes
+  EXPECT_EQ(GetWindowLongPtrW(top, GWLP_WNDPROC), (LONG_PTR)testwnd::Proc);
+  EXPECT_EQ(GetWindowLongW(top, GWL_WNDPROC), 0);
+}
+
+LRESULT CALLBACK Subclass(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_USER) return 99;
+  return CallWindowProcW(testwnd::Proc, hwnd, msg, w, l);
+}
+
+TEST_F(Windows, ASubclassSeesMessagesFirst) {
+  HWND top = testwnd::Top();
+  LONG_PTR old = SetWindowLongPtrW(top, GWLP_WNDPROC, (LONG_PTR)Subclass);
+  EXPECT_EQ(old, (LONG_PTR)testwnd::Proc);
+  EXPECT_EQ(SendMessageW(top, WM_USER, 0, 0), 99);
+  g_seen.clear();
+  SendMessageW(top, WM_USER + 1, 0, 0);
+  EXPECT_EQ(g_seen.size(), 1u);
+}
+
+TEST_F(Windows, FocusMovesWithMessagesAndTheLowBitIsIgnored) {
+  HWND top = testwnd::Top();
+  HWND a = testwnd::Child(top, 1);
+  HWND b = testwnd::Child(top, 2);
+  EXPECT_EQ(SetFocus(a), top);
+  g_seen.clear();
+  EXPECT_EQ(SetFocus(b), a);
+  ASSERT_EQ(g_seen.size(), 2u);
+  EXPECT_EQ(g_seen[0].hwnd, a);
+  EXPECT_EQ(g_seen[0].message, (UINT)WM_KILLFOCUS);
+  EXPECT_EQ(g_seen[1].hwnd, b);
+  EXPECT_EQ(g_seen[1].message, (UINT)WM_SETFOCUS);
+  EXPECT_EQ(GetFocus(), b);
+  EXPECT_EQ(SetFocus((HWND)0x48), nullptr);
+  EXPECT_EQ(GetFocus(), b);
+
+  HWND other = testwnd::Top(u"Other");
+  EXPECT_EQ(GetForegroundWindow(), other);
+  EXPECT_TRUE(SetForegroundWindow((HWND)((ULONG_PTR)top | 1)));
+  EXPECT_EQ(GetForegroundWindow(), top);
+  EXPECT_FALSE(SetForegroundWindow((HWND)0x49));
+
+  EXPECT_EQ(SetCapture(a), nullptr);
+  EXPECT_EQ(GetCapture(), a);
+  ReleaseCapture();
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+}  // namespace
