@@ -90,7 +90,7 @@ void ScriptedBackend::Advance(size_t nFrames) {
   for (const Open_ &o : m_open) {
     buf.resize(nFrames * o.nBlockAlign);
     if (o.bInput) {
-      for (size_t i = 0; i < buf.size(); i++) buf[i] = (BYTE)(m_nRecorded + i);
+      for (size_t i = 0; i < buf.size(); i++) buf[i] = (BYTE)(m_nRecorded * o.nBlockAlign + i);
       o.stream->Transfer(buf.data(), buf.size());
     } else {
       o.stream->Transfer(buf.data(), buf.size());
@@ -105,6 +105,12 @@ void ScriptedBackend::JumpToLastPass() {
   std::lock_guard<std::mutex> hold(m_clockLock);
   for (const Open_ &o : m_open)
     if (!o.bInput) o.stream->JumpToLastPass();
+}
+
+void ScriptedBackend::Unplug(UINT id) {
+  std::lock_guard<std::mutex> hold(m_clockLock);
+  for (const Open_ &o : m_open)
+    if (!o.bInput && o.id == id) o.stream->Lost();
 }
 
 DWORD ScriptedBackend::LoopPass(UINT id) {

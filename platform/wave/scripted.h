@@ -48,11 +48,13 @@ class ScriptedBackend : public Backend {
   void ClearCalls();
 
   /* Plays nFrames on every open output device and records as many frames on
-   * every open input device. */
+   * every open input device, whose bytes count up from 0 as the clock runs. */
   void Advance(size_t nFrames);
   /* Makes the loop under way on every open output device reach its last
    * pass at once. */
   void JumpToLastPass();
+  /* Output device id goes away, as when its hardware is unplugged. */
+  void Unplug(UINT id);
   /* The pass of the loop under way on the output device opened as id. */
   DWORD LoopPass(UINT id);
   /* Everything output device id has played since the backend was made, as
