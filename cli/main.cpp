@@ -1,7 +1,7 @@
 /*
  * tonbrook-render: renders Tonbrook's signals without the window, exactly as
  * the program puts them in its loop buffer, and writes them as a WAV or raw
- * file.
+ * file, or plays them through the sound engine.
  */
 #include <stdio.h>
 
@@ -12,6 +12,7 @@
 #include "kernel/kernel.h"
 #include "options.h"
 #include "output.h"
+#include "play.h"
 #include "signal_stats.h"
 #include "sound.h"
 #include "synth.h"
@@ -28,13 +29,18 @@ int RuntimeError(const std::string &fault) {
   return 1;
 }
 
-// Puts one zero-filled loop buffer in the engine's table, as the engine's
-// initialisation does, and snaps the frequency for it.
-bool AttachLoopBuffer(const cli::Options &opt) {
+// Sets the generator parameters and snaps the frequency for them.
+void SetParams(const cli::Options &opt) {
   g_GenParams.nSampleRate = opt.rate;
   g_GenParams.nBufferLen = opt.length;
   g_GenParams.fFrequency = opt.requestedHz;
   SnapFrequency();
+}
+
+// Puts one zero-filled loop buffer in the engine's table, as the engine's
+// initialisation does, and snaps the frequency for it.
+bool AttachLoopBuffer(const cli::Options &opt) {
+  SetParams(opt);
 
   g_AudioFormat.nSamplesPerSec = (DWORD)opt.rate;
   g_nBufferSamples = opt.length;
@@ -67,7 +73,7 @@ void RenderPass(const cli::Options &opt, uint64_t pass, DWORD firstTick) {
   plat::SetTickSource(nullptr);
 }
 
-void Report(const cli::Options &opt, const cli::SignalStats &stats) {
+void ReportSignal(const cli::Options &opt) {
   float snapped = g_GenParams.fFrequency;
   long cycles = std::lround((double)snapped * opt.length / opt.rate);
   const char *unused = cli::IsPeriodic(opt.waveform) ? "" : " (not used by this waveform)";
@@ -75,13 +81,31 @@ void Report(const cli::Options &opt, const cli::SignalStats &stats) {
   fprintf(stderr, "frequency: %g Hz requested, %s Hz snapped%s\n", (double)opt.requestedHz,
           cli::FormatHz(snapped).c_str(), unused);
   fprintf(stderr, "cycles:    %ld per buffer of %d samples at %d Hz\n", cycles, opt.length, opt.rate);
+}
+
+void Report(const cli::Options &opt, const cli::SignalStats &stats) {
+  ReportSignal(opt);
   fprintf(stderr, "length:    %llu samples (%.3f s)\n", (unsigned long long)stats.Count(),
           (double)stats.Count() / opt.rate);
   fprintf(stderr, "peak:      %s (%d)\n", cli::FormatDbfs(stats.PeakDbfs()).c_str(), stats.Peak());
   fprintf(stderr, "rms:       %s\n", cli::FormatDbfs(stats.RmsDbfs()).c_str());
 }
 
+int RunPlay(const cli::Options &opt) {
+  SetParams(opt);
+  if (!opt.quiet) {
+    ReportSignal(opt);
+    if (opt.seconds)
+      fprintf(stderr, "playing:   %g s on the default output device\n", *opt.seconds);
+    else
+      fprintf(stderr, "playing:   on the default output device until Ctrl+C\n");
+  }
+  std::string error;
+  return cli::Play(opt, &error) ? 0 : RuntimeError(error);
+}
+
 int Run(const cli::Options &opt) {
+  if (opt.play) return RunPlay(opt);
   std::unique_ptr<cli::OutputFile> out;
   if (opt.outputPath) {
     std::string error;

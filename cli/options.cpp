@@ -123,6 +123,8 @@ class Parser {
       opt_.quiet = true;
     } else if (name == "--raw") {
       opt_.raw = true;
+    } else if (name == "--play") {
+      opt_.play = true;
     } else if (name == "--rate") {
       if (auto v = Value(name, inlineValue, hasInline)) opt_.rate = Bounded(name, *v, kMinRate, kMaxRate);
     } else if (name == "--length") {
@@ -217,6 +219,8 @@ class Parser {
     if (!SnapStaysInRange(opt_.rate, opt_.length, opt_.requestedHz))
       return Fail("frequency " + frequencyText_ + " Hz is out of range for " + std::to_string(opt_.length) +
                   "-sample buffers at " + std::to_string(opt_.rate) + " Hz");
+    if (opt_.play && opt_.outputPath) return Fail("--play cannot be combined with -o");
+    if (opt_.play && opt_.tick) return Fail("--play seeds the noise from the clock; --tick is for files");
     if (opt_.raw && !opt_.outputPath) return Fail("--raw needs -o FILE");
     if (opt_.seconds && opt_.outputPath && !opt_.raw) {
       if (*opt_.seconds * opt_.rate > (double)kMaxWavSamples)
@@ -252,6 +256,8 @@ const char *Usage() {
          "  --tick T       tick count that seeds the noise (default: now)\n"
          "  -o FILE        write a 16-bit mono WAV file; - for standard output\n"
          "  --raw          write headerless signed 16-bit little-endian samples\n"
+         "  --play         play on the default audio output device for --seconds\n"
+         "                 (default: until Ctrl+C), as the program plays it\n"
          "  -q             print nothing on standard error\n"
          "  -h, --help     show this help\n";
 }

@@ -21,6 +21,7 @@ struct Options {
   std::optional<uint32_t> tick;   // none: the current tick count
   std::optional<std::string> outputPath;  // "-" is standard output
   bool raw = false;
+  bool play = false;  // through the engine on the default output device
   bool quiet = false;
   bool help = false;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "gdi/gdi.h"
 #include "kernel/kernel.h"
 #include "user/user.h"
 
@@ -83,11 +84,14 @@ void InjectKey(int vk, bool ctrl) {
 
 int Run(Script script, const std::function<int(Headless &)> &body) {
   auto host = std::make_shared<Headless>(std::move(script));
+  user::PaintHooks before = user::Hooks();
+  gdi::Install();
   Use(host);
   SetTickSource([host] { return (DWORD)host->Now(); });
   int result = body(*host);
   SetTickSource(nullptr);
   Use(nullptr);
+  user::SetPaintHooks(std::move(before));
   return result;
 }
 

@@ -1,5 +1,6 @@
 /*
- * mmsystem.h - waveform audio: formats, buffer headers and result codes.
+ * mmsystem.h - waveform audio: formats, buffer headers, result codes, the
+ * waveOut and waveIn services and sndPlaySoundW.
  */
 #ifndef TONBROOK_MMSYSTEM_H
 #define TONBROOK_MMSYSTEM_H
@@ -55,5 +56,88 @@ typedef struct wavehdr_tag {
 #define WHDR_BEGINLOOP 0x00000004
 #define WHDR_ENDLOOP 0x00000008
 #define WHDR_INQUEUE 0x00000010
+
+DECLARE_HANDLE(HWAVEOUT);
+DECLARE_HANDLE(HWAVEIN);
+typedef HWAVEOUT *LPHWAVEOUT;
+typedef HWAVEIN *LPHWAVEIN;
+
+/* Device identifier that lets the system choose the first device that
+ * accepts the format. */
+#define WAVE_MAPPER ((UINT)-1)
+
+/* Flags of waveOutOpen and waveInOpen. */
+#define WAVE_FORMAT_QUERY 0x00000001
+#define CALLBACK_TYPEMASK 0x00070000
+#define CALLBACK_NULL 0x00000000
+#define CALLBACK_WINDOW 0x00010000
+#define CALLBACK_THREAD 0x00020000
+#define CALLBACK_FUNCTION 0x00030000
+#define CALLBACK_EVENT 0x00050000
+
+/* Notifications posted to a CALLBACK_WINDOW target: wParam is the device
+ * handle, lParam the returned WAVEHDR for DONE and DATA, 0 otherwise. */
+#define MM_WOM_OPEN 0x3BB
+#define MM_WOM_CLOSE 0x3BC
+#define MM_WOM_DONE 0x3BD
+#define MM_WIM_OPEN 0x3BE
+#define MM_WIM_CLOSE 0x3BF
+#define MM_WIM_DATA 0x3C0
+
+/* Output. Every call on a null or closed handle returns
+ * MMSYSERR_INVALHANDLE; a header call with a null header, or a size below
+ * sizeof(WAVEHDR), returns MMSYSERR_INVALPARAM. */
+UINT waveOutGetNumDevs(void);
+/* Opens device uDeviceID (or WAVE_MAPPER) for pwfx and stores the handle in
+ * *phwo, which is set to NULL first. With WAVE_FORMAT_QUERY only answers
+ * whether the device accepts the format (phwo may then be NULL).
+ * MMSYSERR_BADDEVICEID, WAVERR_BADFORMAT, MMSYSERR_ALLOCATED, ... on failure. */
+MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWORD_PTR dwCallback,
+                     DWORD_PTR dwInstance, DWORD fdwOpen);
+/* Fails with WAVERR_STILLPLAYING while buffers are queued. */
+MMRESULT waveOutClose(HWAVEOUT hwo);
+MMRESULT waveOutPrepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
+/* WAVERR_STILLPLAYING while the header is queued. */
+MMRESULT waveOutUnprepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
+/* Queues a prepared header (WAVERR_UNPREPARED otherwise). A header with
+ * WHDR_BEGINLOOP starts a loop that ends after the header with WHDR_ENDLOOP
+ * and is played dwLoops times; the samples are read from the caller's block
+ * as they are played. */
+MMRESULT waveOutWrite(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
+MMRESULT waveOutPause(HWAVEOUT hwo);
+MMRESULT waveOutRestart(HWAVEOUT hwo);
+/* Stops at once, returns every queued header with WHDR_DONE and leaves the
+ * device playing what is written next, also after a pause. */
+MMRESULT waveOutReset(HWAVEOUT hwo);
+
+/* Input, with the same rules. */
+UINT waveInGetNumDevs(void);
+MMRESULT waveInOpen(LPHWAVEIN phwi, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWORD_PTR dwCallback,
+                    DWORD_PTR dwInstance, DWORD fdwOpen);
+MMRESULT waveInClose(HWAVEIN hwi);
+MMRESULT waveInPrepareHeader(HWAVEIN hwi, LPWAVEHDR pwh, UINT cbwh);
+MMRESULT waveInUnprepareHeader(HWAVEIN hwi, LPWAVEHDR pwh, UINT cbwh);
+/* Queues an empty prepared buffer; it is returned done, with
+ * dwBytesRecorded set, when it is full or recording stops. */
+MMRESULT waveInAddBuffer(HWAVEIN hwi, LPWAVEHDR pwh, UINT cbwh);
+MMRESULT waveInStart(HWAVEIN hwi);
+/* Stops recording; the buffer being filled is returned, empty ones stay. */
+MMRESULT waveInStop(HWAVEIN hwi);
+/* Stops recording and returns every queued buffer. */
+MMRESULT waveInReset(HWAVEIN hwi);
+
+#define SND_SYNC 0x0000
+#define SND_ASYNC 0x0001
+#define SND_NODEFAULT 0x0002
+#define SND_MEMORY 0x0004
+#define SND_LOOP 0x0008
+#define SND_NOSTOP 0x0010
+#define SND_NOWAIT 0x00002000
+#define SND_ALIAS 0x00010000
+#define SND_FILENAME 0x00020000
+
+/* With a null sound, stops any sound the system plays and returns TRUE.
+ * The system has no sounds of its own to play: any other sound gives FALSE. */
+BOOL sndPlaySoundW(LPCWSTR pszSound, UINT fuSound);
 
 #endif

@@ -111,9 +111,10 @@ bool MatchesRange(UINT message, UINT min, UINT max);
 void RaiseOwnWindow(HWND hwnd);
 
 /* Input from the host. The target window is chosen when the UI thread takes
- * the message: keys go to the focus (or the active window), a tap to the
- * window under the point unless one has the capture. */
-enum class InputKind { KeyDown, KeyUp, ButtonDown, ButtonUp };
+ * the message: keys go to the focus (or the active window), a tap or a drag
+ * of the stylus (ButtonMove) to the window under the point unless one has
+ * the capture. */
+enum class InputKind { KeyDown, KeyUp, ButtonDown, ButtonUp, ButtonMove };
 void PostInput(InputKind kind, int vkOrX, int y);
 
 /* Fills msg with the message an input becomes now: its window, message,
@@ -132,10 +133,11 @@ int CharOfKey(int vk);
 /* Drawing hooks the graphics layer installs: the device context of a paint,
  * the background erase of DefWindowProcW (true when it erased), and the
  * default brush DefWindowProcW gives for a WM_CTLCOLOR* message (with the
- * colours set on the device context). Without them a paint has no device
- * context, nothing is erased and no brush is given. */
+ * colours set on the device context). beginPaint gets the bounds of the
+ * update being painted (client coordinates). Without them a paint has no
+ * device context, nothing is erased and no brush is given. */
 struct PaintHooks {
-  std::function<HDC(HWND)> beginPaint;
+  std::function<HDC(HWND, const RECT &)> beginPaint;
   std::function<void(HWND, HDC)> endPaint;
   std::function<bool(HWND, HDC, HBRUSH)> eraseBackground;
   std::function<HBRUSH(UINT, HDC)> controlColor;

@@ -71,12 +71,25 @@ TEST(CommandLine, NamesTheFaultOfABadLine) {
       {{"sine", "500", "600"}, "unexpected argument '600'"},
       {{"sine", "--raw"}, "--raw needs -o FILE"},
       {{"sine", "-o", ""}, "-o needs a file name"},
+      {{"sine", "--play", "-o", "x.wav"}, "--play cannot be combined with -o"},
+      {{"white", "--play", "--tick", "5"}, "--play seeds the noise from the clock; --tick is for files"},
       {{"sine", "--seconds", "86400", "-o", "x.wav"}, "--seconds 86400 is too long for a WAV file at 44100 Hz (use --raw)"},
   };
   for (const auto &[args, error] : bad) EXPECT_EQ(Parse(args).error, error);
   // The same length is fine as raw samples, and at a lower rate as WAV.
   EXPECT_EQ(Parse({"sine", "--seconds", "86400", "-o", "x.raw", "--raw"}).error, "");
   EXPECT_EQ(Parse({"sine", "--seconds", "86400", "--rate", "8000", "-o", "x.wav"}).error, "");
+}
+
+TEST(CommandLine, PlaysForSomeSecondsOrUntilStopped) {
+  cli::ParseResult r = Parse({"sine", "1000", "--play", "--seconds", "2"});
+  EXPECT_EQ(r.error, "");
+  EXPECT_TRUE(r.options.play);
+  EXPECT_EQ(*r.options.seconds, 2.0);
+  r = Parse({"pink", "--play"});
+  EXPECT_EQ(r.error, "");
+  EXPECT_FALSE(r.options.seconds.has_value());
+  EXPECT_FALSE(Parse({"sine"}).options.play);
 }
 
 TEST(CommandLine, AcceptsTheLargestFrequencyTheSnapCanTake) {

@@ -71,3 +71,27 @@ TEST(WideStrings, CountSixteenBitUnits) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LocalMemory, RunsOutWhereATestSaysSo) {
+  plat::FailLocalAllocAfter(2);
+  HLOCAL p1 = LocalAlloc(LPTR, 8);
+  HLOCAL p2 = LocalAlloc(LMEM_FIXED, 8);
+  EXPECT_NE(p1, nullptr);
+  EXPECT_NE(p2, nullptr);
+  EXPECT_EQ(LocalAlloc(LPTR, 8), nullptr);
+  EXPECT_EQ(LocalAlloc(LPTR, 8), nullptr);
+  // A refused moveable request does not count as an allocation.
+  plat::FailLocalAllocAfter(1);
+  EXPECT_EQ(LocalAlloc(0x0002, 8), nullptr);
+  HLOCAL p3 = LocalAlloc(LPTR, 8);
+  EXPECT_NE(p3, nullptr);
+  EXPECT_EQ(LocalAlloc(LPTR, 8), nullptr);
+  plat::FailLocalAllocAfter(-1);
+  HLOCAL p4 = LocalAlloc(LPTR, 8);
+  EXPECT_NE(p4, nullptr);
+  for (HLOCAL p : {p1, p2, p3, p4}) LocalFree(p);
+}
+
+}  // namespace
