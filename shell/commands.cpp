@@ -4,6 +4,8 @@
  */
 #include "shell.h"
 
+#include <commctrl.h>
+
 #include "resource.h"
 #include "sound.h"
 #include "synth.h"
