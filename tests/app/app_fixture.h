@@ -39,6 +39,9 @@ class AppTest : public ::testing::Test {
   // The main window while the program runs.
   static HWND MainWindow() { return FindWindowW(TEXT("TONBROOK"), TEXT("Tonbrook")); }
 
+  // Exit from the menu bar's File menu.
+  static void ExitProgram() { SendMessageW(MainWindow(), WM_COMMAND, 40004 /* IDM_FILE_EXIT */, 0); }
+
   // A tap on the centre of a window.
   static void TapOn(HWND hwnd) {
     RECT rc;

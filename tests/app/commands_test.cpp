@@ -38,7 +38,7 @@ TEST_F(Commands, PlayThenStopWritesOnceAndResets) {
         EXPECT_EQ(TextOf(g_hwndPlay), u"PLAY");
         EXPECT_EQ(CallsOf("waveOutReset").size(), 1u);
         EXPECT_TRUE(CallsOf("waveOutWrite").empty());
-        plat::host::InjectKey('Q', true);
+        ExitProgram();
       }),
   });
   EXPECT_EQ(rc, 0);
@@ -66,7 +66,7 @@ TEST_F(Commands, AWaveformChangeWhilePlayingRewritesTheBufferWithoutARestart) {
         ASSERT_EQ(played.size(), 16384u);
         EXPECT_EQ(played[8192], 32750);
         EXPECT_EQ(played[8192 + 50], -32750);
-        plat::host::InjectKey('Q', true);
+        ExitProgram();
       }),
   });
 }
@@ -93,7 +93,7 @@ TEST_F(Commands, UpDownStepsReRenderInPlace) {
       }),
       Step::Call(20, [&] {
         EXPECT_EQ(LoopBuffer(), Rendered(WF_TRIANGLE, 15999.169921875f));
-        plat::host::InjectKey('Q', true);
+        ExitProgram();
       }),
   });
 }
@@ -115,14 +115,17 @@ TEST_F(Commands, NoiseIsRefreshedEvery40MsOnlyWhilePlaying) {
       Step::Call(160, [&] { before = LoopBuffer(); }),
       Step::Call(300, [&] {
         EXPECT_EQ(LoopBuffer(), before) << "a periodic wave was rendered again";
-        plat::host::InjectKey('Q', true);
+        ExitProgram();
       }),
   });
 }
 
 TEST_F(Commands, EveryWayOutEndsWithCodeZeroAndReleasesTheDevice) {
   const std::function<void()> exits[] = {
-      [] { plat::host::InjectKey('Q', true); },
+      [] {
+        SetFocus(MainWindow());
+        plat::host::InjectKey('Q', true);
+      },
       [] { SendMessageW(MainWindow(), WM_COMMAND, IDM_FILE_EXIT, 0); },
       [] { ShowWindow(MainWindow(), SW_MINIMIZE); },
       [] { SendMessageW(MainWindow(), WM_CLOSE, 0, 0); },

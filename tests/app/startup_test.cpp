@@ -74,7 +74,7 @@ TEST_F(Startup, LaysOutTheWorkedExampleAndSelectsTheSine) {
         g_pfnProgram = (WNDPROC)SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)CountTimers);
         g_nTimers = 0;
       }),
-      plat::host::Step::Call(400, [] {
+      plat::host::Step::Call(410, [] {
         EXPECT_EQ(g_nTimers, 10);  // every 40 ms
         SetWindowLongPtrW(MainWindow(), GWLP_WNDPROC, (LONG_PTR)g_pfnProgram);
         SendMessageW(MainWindow(), WM_COMMAND, IDM_FILE_EXIT, 0);
@@ -129,7 +129,7 @@ TEST_F(Startup, PaintsTheGreySurfaceFramesPicturesAndLabel) {
         for (int y = top + 57; y < top + 82; y++)
           for (int x = 150; x < 240; x++) ASSERT_EQ(Pixel(x, y), grey) << x << "," << y;
         for (int x = 150; x < 240; x++) ASSERT_EQ(Pixel(x, top + 110), grey) << x;
-        plat::host::InjectKey('Q', true);
+        ExitProgram();
       }),
   });
 }
