@@ -1,6 +1,7 @@
 #include "gdi/gdiobj.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 namespace plat::gdi {
 
@@ -11,6 +12,7 @@ constexpr uintptr_t kHandleStep = 4;
 
 struct Table {
   std::unordered_map<uintptr_t, Object> objects;
+  std::unordered_set<uintptr_t> stock;
   uintptr_t next = kFirstHandle;
 };
 
@@ -35,12 +37,19 @@ Object *FindObject(HGDIOBJ h) {
   return it == objects.end() ? nullptr : &it->second;
 }
 
-bool RemoveObject(HGDIOBJ h) { return table().objects.erase((uintptr_t)h) != 0; }
+bool RemoveObject(HGDIOBJ h) {
+  if (IsStock(h)) return false;
+  return table().objects.erase((uintptr_t)h) != 0;
+}
+
+void ForEachDc(const std::function<void(HGDIOBJ, Dc &)> &fn) {
+  for (auto &[h, obj] : table().objects) {
+    if (Dc *dc = std::get_if<Dc>(&obj)) fn((HGDIOBJ)h, *dc);
+  }
+}
+
+void MarkStock(HGDIOBJ h) { table().stock.insert((uintptr_t)h); }
+
+bool IsStock(HGDIOBJ h) { return table().stock.count((uintptr_t)h) != 0; }
 
 }  // namespace plat::gdi
-
-/* Icons are shared with their resource and are not freed here. */
-BOOL DeleteObject(HGDIOBJ hObject) {
-  if (!plat::gdi::FindAs<plat::gdi::Bitmap>(hObject)) return FALSE;
-  return plat::gdi::RemoveObject(hObject);
-}

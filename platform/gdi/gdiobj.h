@@ -3,7 +3,7 @@
  *
  * Handles count up from a base far above window handles in steps of 4, so
  * their low bits are free and a freed handle is not given out again. The
- * table belongs to the UI thread.
+ * table belongs to the UI thread. Device contexts live in it too.
  */
 #ifndef TONBROOK_PLATFORM_GDI_GDIOBJ_H
 #define TONBROOK_PLATFORM_GDI_GDIOBJ_H
@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <variant>
 #include <vector>
 
@@ -30,7 +31,41 @@ struct Icon {
   std::vector<uint8_t> mask;
 };
 
-using Object = std::variant<Bitmap, Icon>;
+struct Brush {
+  UINT style = BS_SOLID; /* BS_SOLID or BS_NULL */
+  COLORREF color = 0;
+};
+
+struct Pen {
+  UINT style = PS_SOLID; /* PS_SOLID, PS_DASH or PS_NULL */
+  int width = 1;
+  COLORREF color = 0;
+};
+
+struct Font {
+  LOGFONTW lf{};
+};
+
+/* A device context: where it draws (the screen through a window, or the
+ * bitmap selected into a memory DC), what is selected, and its colours. */
+struct Dc {
+  enum class Kind { Window, Memory };
+  Kind kind = Kind::Memory;
+  HWND hwnd = nullptr; /* of a window DC */
+  bool paint = false;  /* made by BeginPaint: ReleaseDC refuses it */
+  POINT origin{};      /* logical (0, 0) in surface coordinates */
+  std::vector<RECT> clip; /* window DC: its visible parts on the screen */
+  HGDIOBJ bitmap = nullptr;
+  HGDIOBJ brush = nullptr;
+  HGDIOBJ pen = nullptr;
+  HGDIOBJ font = nullptr;
+  COLORREF textColor = RGB(0, 0, 0);
+  COLORREF bkColor = RGB(255, 255, 255);
+  int bkMode = OPAQUE;
+  POINT position{}; /* MoveToEx/LineTo */
+};
+
+using Object = std::variant<Bitmap, Icon, Brush, Pen, Font, Dc>;
 
 /* Takes obj into the table and returns its new handle. */
 HGDIOBJ AddObject(Object obj);
@@ -47,6 +82,13 @@ T *FindAs(HGDIOBJ h) {
 
 /* Removes h from the table; false when it is not there. */
 bool RemoveObject(HGDIOBJ h);
+
+/* Calls fn for every device context in the table. */
+void ForEachDc(const std::function<void(HGDIOBJ, Dc &)> &fn);
+
+/* Stock objects are never freed; IsStock tells them apart. */
+void MarkStock(HGDIOBJ h);
+bool IsStock(HGDIOBJ h);
 
 }  // namespace plat::gdi
 

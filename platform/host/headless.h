@@ -82,7 +82,8 @@ void InjectTap(int x, int y);
 void InjectKey(int vk, bool ctrl);
 
 /* Runs body on this thread with a headless host playing script, and returns
- * its result. The host (and GetTickCount's source) is restored afterwards. */
+ * its result; window DCs draw on the framebuffer of the graphics layer. The
+ * host (and GetTickCount's source) is restored afterwards. */
 int Run(Script script, const std::function<int(Headless &)> &body);
 
 /* Runs a program's WinMain as the runtime would start it, under a headless

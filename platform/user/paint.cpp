@@ -136,7 +136,7 @@ HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   w->hasUpdate = false;
   w->erase = false;
   SetRectEmpty(&w->update);
-  HDC hdc = g_hooks.beginPaint ? g_hooks.beginPaint(hWnd) : nullptr;
+  HDC hdc = g_hooks.beginPaint ? g_hooks.beginPaint(hWnd, lpPaint->rcPaint) : nullptr;
   lpPaint->hdc = hdc;
   if (erase) lpPaint->fErase = SendMessageW(hWnd, WM_ERASEBKGND, (WPARAM)hdc, 0) ? FALSE : TRUE;
   return hdc;

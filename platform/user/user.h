@@ -132,10 +132,11 @@ int CharOfKey(int vk);
 /* Drawing hooks the graphics layer installs: the device context of a paint,
  * the background erase of DefWindowProcW (true when it erased), and the
  * default brush DefWindowProcW gives for a WM_CTLCOLOR* message (with the
- * colours set on the device context). Without them a paint has no device
- * context, nothing is erased and no brush is given. */
+ * colours set on the device context). beginPaint gets the bounds of the
+ * update being painted (client coordinates). Without them a paint has no
+ * device context, nothing is erased and no brush is given. */
 struct PaintHooks {
-  std::function<HDC(HWND)> beginPaint;
+  std::function<HDC(HWND, const RECT &)> beginPaint;
   std::function<void(HWND, HDC)> endPaint;
   std::function<bool(HWND, HDC, HBRUSH)> eraseBackground;
   std::function<HBRUSH(UINT, HDC)> controlColor;
