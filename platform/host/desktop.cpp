@@ -6,6 +6,8 @@
  */
 #include "host/desktop.h"
 
+#include "controls/controls.h"
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -276,6 +278,7 @@ bool StartDesktop() {
   }
   SDL_SetWindowMinimumSize(window, gdi::kScreenWidth, gdi::kScreenHeight);
   gdi::Install();
+  controls::Install();
   g_desktop = std::make_shared<Desktop>(window, wakeEvent);
   Use(g_desktop);
   return true;

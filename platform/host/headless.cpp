@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/controls.h"
 #include "gdi/gdi.h"
 #include "kernel/kernel.h"
 #include "user/user.h"
@@ -86,6 +87,7 @@ int Run(Script script, const std::function<int(Headless &)> &body) {
   auto host = std::make_shared<Headless>(std::move(script));
   user::PaintHooks before = user::Hooks();
   gdi::Install();
+  controls::Install();
   Use(host);
   SetTickSource([host] { return (DWORD)host->Now(); });
   int result = body(*host);

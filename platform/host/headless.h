@@ -82,7 +82,8 @@ void InjectTap(int x, int y);
 void InjectKey(int vk, bool ctrl);
 
 /* Runs body on this thread with a headless host playing script, and returns
- * its result; window DCs draw on the framebuffer of the graphics layer. The
+ * its result; window DCs draw on the framebuffer of the graphics layer and
+ * the system classes (the controls, dialogs, menu bar) are registered. The
  * host, GetTickCount's source and the paint hooks are restored afterwards. */
 int Run(Script script, const std::function<int(Headless &)> &body);
 

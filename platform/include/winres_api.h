@@ -53,32 +53,7 @@
 #define MF_END 0x0080
 #define MF_SEPARATOR 0x0800
 
-/* Dialog templates, standard form. Each is followed by its menu, class and
- * caption (and the font when the style has DS_SETFONT); each item starts on
- * a 4-byte boundary and is followed by its class, text and extra data. */
-#pragma pack(push, 2)
-typedef struct {
-  DWORD style;
-  DWORD dwExtendedStyle;
-  WORD cdit;
-  short x;
-  short y;
-  short cx;
-  short cy;
-} DLGTEMPLATE, *LPDLGTEMPLATEW;
-typedef const DLGTEMPLATE *LPCDLGTEMPLATEW;
-typedef LPCDLGTEMPLATEW LPCDLGTEMPLATE;
-
-typedef struct {
-  DWORD style;
-  DWORD dwExtendedStyle;
-  short x;
-  short y;
-  short cx;
-  short cy;
-  WORD id;
-} DLGITEMTEMPLATE, *PDLGITEMTEMPLATE;
-#pragma pack(pop)
+/* The dialog templates (DLGTEMPLATE, DLGITEMTEMPLATE) are in winuser.h. */
 
 /* Finds the resource lpName of type lpType, in English (United States) when
  * the module has it in several languages. Returns NULL when there is none. */

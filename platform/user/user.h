@@ -25,6 +25,7 @@ struct Class {
   ATOM atom;
   std::u16string name;
   WNDCLASSW wc;
+  bool system = false; /* a class every process has, see RegisterSystemClass */
 };
 
 struct Window {
@@ -149,9 +150,14 @@ PaintHooks &Hooks();
  * how a second process's SetForegroundWindow reaches the UI thread. */
 constexpr UINT WM_PLAT_RAISE = 0x0375;
 
+/* Registers one of the classes every process has (the controls, dialogs,
+ * the shell's windows): it stays through ResetForTest and cannot be
+ * unregistered. Returns its atom, or 0 as RegisterClassW does. */
+ATOM RegisterSystemClass(const WNDCLASSW &wc);
+
 /* The parts of ResetForTest. */
 void DestroyAllWindows();
-void ForgetClasses();
+void ForgetClasses(); /* all but the system classes */
 void ForgetTimers();
 void ForgetQueue();
 

@@ -24,10 +24,21 @@ std::vector<HWND> g_topLevel; /* top of the z-order first */
 std::vector<std::shared_ptr<Class>> g_classes;
 ATOM g_nextAtom = 0xC000;
 
+/* Class names compare without regard to ASCII case ("Button" is "BUTTON"). */
+bool SameName(const std::u16string &a, LPCWSTR b) {
+  auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? (char16_t)(c - u'A' + u'a') : c; };
+  size_t i = 0;
+  for (; i < a.size(); ++i) {
+    if (!b[i] || lower(a[i]) != lower(b[i])) return false;
+  }
+  return b[i] == 0;
+}
+
 std::shared_ptr<Class> FindClass(LPCWSTR name) {
   if (!name) return nullptr;
   for (auto &cls : g_classes) {
-    if (IS_INTRESOURCE(name) ? cls->atom == (ATOM)(ULONG_PTR)name : cls->name == name) return cls;
+    if (IS_INTRESOURCE(name) ? cls->atom == (ATOM)(ULONG_PTR)name : SameName(cls->name, name))
+      return cls;
   }
   return nullptr;
 }
@@ -164,7 +175,15 @@ void DestroyAllWindows() {
   while (!g_topLevel.empty()) DestroyWindow(g_topLevel.back());
 }
 
-void ForgetClasses() { g_classes.clear(); }
+void ForgetClasses() {
+  std::erase_if(g_classes, [](const std::shared_ptr<Class> &cls) { return !cls->system; });
+}
+
+ATOM RegisterSystemClass(const WNDCLASSW &wc) {
+  ATOM atom = RegisterClassW(&wc);
+  if (atom) g_classes.back()->system = true;
+  return atom;
+}
 
 }  // namespace plat::user
 
@@ -188,11 +207,11 @@ ATOM RegisterClassW(const WNDCLASSW *lpWndClass) {
   return cls->atom;
 }
 
-/* Removes a class that no window uses. FALSE when there is no such class or
- * a window of it exists. */
+/* Removes a class that no window uses. FALSE when there is no such class, a
+ * window of it exists or it is a system class. */
 BOOL UnregisterClassW(LPCWSTR lpClassName, HINSTANCE) {
   auto cls = FindClass(lpClassName);
-  if (!cls || cls.use_count() > 2) return FALSE;
+  if (!cls || cls->system || cls.use_count() > 2) return FALSE;
   g_classes.erase(std::find(g_classes.begin(), g_classes.end(), cls));
   return TRUE;
 }

@@ -1,0 +1,113 @@
+/*
+ * What the controls share: the system classes, notifications and colours
+ * from the parent, fonts, a few shapes, and repainting what a top-level
+ * window uncovers.
+ */
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "controls/controls.h"
+#include "user/user.h"
+
+namespace plat::controls {
+
+void Install() {
+  struct Entry {
+    LPCWSTR name;
+    WNDPROC proc;
+    UINT style;
+    int extra;
+  };
+  const Entry classes[] = {
+      {u"BUTTON", ButtonWndProc, CS_DBLCLKS | CS_PARENTDC, kStateBytes},
+      {u"EDIT", EditWndProc, CS_DBLCLKS | CS_PARENTDC, kStateBytes},
+      {u"STATIC", StaticWndProc, CS_PARENTDC, kStateBytes},
+      {u"msctls_updown32", UpDownWndProc, CS_HREDRAW | CS_VREDRAW, kStateBytes},
+      {kDialogClass, DialogWndProc, 0, DWLP_USER + (int)sizeof(LONG_PTR) + kStateBytes},
+      {kMenuBarClass, MenuBarWndProc, 0, kStateBytes},
+      {kPopupMenuClass, PopupMenuWndProc, 0, kStateBytes},
+      {kCaptionOkClass, CaptionOkWndProc, 0, kStateBytes},
+  };
+  for (const Entry &e : classes) {
+    WNDCLASSW wc{};
+    wc.style = e.style | CS_GLOBALCLASS;
+    wc.lpfnWndProc = e.proc;
+    wc.cbWndExtra = e.extra;
+    wc.lpszClassName = e.name;
+    user::RegisterSystemClass(wc); /* 0 when it is there already */
+  }
+}
+
+void NotifyParent(HWND hwnd, WORD code) {
+  SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code), (LPARAM)hwnd);
+}
+
+HBRUSH ControlBrush(HWND hwnd, UINT msg, HDC hdc) {
+  HWND parent = GetParent(hwnd);
+  HBRUSH brush = (HBRUSH)SendMessageW(parent, msg, (WPARAM)hdc, (LPARAM)hwnd);
+  if (!brush) brush = (HBRUSH)DefWindowProcW(parent ? parent : hwnd, msg, (WPARAM)hdc, (LPARAM)hwnd);
+  return brush;
+}
+
+HGDIOBJ SelectControlFont(HDC hdc, HFONT font) {
+  return SelectObject(hdc, font ? (HGDIOBJ)font : GetStockObject(SYSTEM_FONT));
+}
+
+void FillDisc(HDC hdc, int cx, int cy, int r, HBRUSH brush) {
+  for (int dy = -r; dy < r; ++dy) {
+    double y = dy + 0.5;
+    int half = (int)std::lround(std::sqrt((double)r * r - y * y));
+    RECT row{cx - half, cy + dy, cx + half, cy + dy + 1};
+    FillRect(hdc, &row, brush);
+  }
+}
+
+void FillArrow(HDC hdc, const RECT &rc, bool up, int w, HBRUSH brush) {
+  int rows = (w + 1) / 2;
+  int cx = (rc.left + rc.right) / 2;
+  int top = (rc.top + rc.bottom - rows) / 2;
+  for (int i = 0; i < rows; ++i) {
+    int half = up ? i : rows - 1 - i;
+    RECT row{cx - half, top + i, cx + half + 1, top + i + 1};
+    FillRect(hdc, &row, brush);
+  }
+}
+
+void RepaintBelow(HWND hwnd) {
+  RECT gone;
+  if (!IsWindowVisible(hwnd) || !GetWindowRect(hwnd, &gone)) return;
+  for (HWND top : user::TopLevelWindows()) {
+    RECT rc, part;
+    if (top == hwnd || !GetWindowRect(top, &rc) || !IntersectRect(&part, &gone, &rc)) continue;
+    POINT origin{0, 0};
+    ClientToScreen(top, &origin);
+    OffsetRect(&part, -origin.x, -origin.y);
+    InvalidateRect(top, &part, TRUE);
+  }
+}
+
+std::u16string TextOf(HWND hwnd) {
+  int n = GetWindowTextLengthW(hwnd);
+  std::u16string text((size_t)n + 1, u'\0');
+  text.resize((size_t)GetWindowTextW(hwnd, text.data(), n + 1));
+  return text;
+}
+
+SIZE BaseUnitsOf(HFONT font) {
+  static const WCHAR alphabet[] = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  HDC hdc = GetDC(nullptr);
+  HGDIOBJ old = SelectControlFont(hdc, font);
+  SIZE extent{0, 0};
+  TEXTMETRICW tm{};
+  GetTextExtentPoint32W(hdc, alphabet, 52, &extent);
+  GetTextMetricsW(hdc, &tm);
+  SelectObject(hdc, old);
+  ReleaseDC(nullptr, hdc);
+  SIZE units{(extent.cx / 26 + 1) / 2, tm.tmHeight};
+  if (units.cx <= 0) units.cx = 4;
+  if (units.cy <= 0) units.cy = 8;
+  return units;
+}
+
+}  // namespace plat::controls
