@@ -21,7 +21,7 @@
 #include "wave/scripted.h"
 
 class AppTest : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     // The program's data as it is at load.
     g_GenParams.fFrequency = 500.0f;
