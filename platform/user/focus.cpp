@@ -93,7 +93,9 @@ void RaiseOwnWindow(HWND hwnd) {
     Window *w = FromHandle(*it);
     if (w && w->owner == top && (w->style & WS_VISIBLE)) {
       BringToTop(*it);
-      last = *it;
+      /* A window made not to activate (the menu bar) comes forward but
+       * never takes the keyboard. */
+      if (!(w->exStyle & WS_EX_NOACTIVATE)) last = *it;
     }
   }
   ActivateWindow(last);

@@ -1,4 +1,8 @@
 #include <commctrl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app_fixture.h"
 #include "resource.h"
@@ -147,6 +151,58 @@ TEST_F(Startup, ASecondStartBringsTheFirstToTheFrontAndExits) {
       }),
   });
   EXPECT_EQ(nSecond, 0);
+}
+
+// Starts the real program as a second process, headless and without sound;
+// returns its exit code, or -1 if it did not end within ten seconds.
+int RunSecondProcess() {
+  const char *argv[] = {TONBROOK_BINARY, nullptr};
+  std::vector<std::string> env = {"TONBROOK_HOST=headless", "TONBROOK_WAVE=null"};
+  for (const char *name : {"XDG_RUNTIME_DIR", "PATH", "HOME"})
+    if (const char *v = getenv(name)) env.push_back(std::string(name) + "=" + v);
+  std::vector<char *> envp;
+  for (std::string &e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  pid_t pid;
+  if (posix_spawn(&pid, TONBROOK_BINARY, nullptr, nullptr, (char **)argv, envp.data()) != 0) return -2;
+  for (int i = 0; i < 1000; i++) {
+    int status;
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -3;
+    usleep(10000);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  return -1;
+}
+
+int Raises() { return ((plat::host::Headless *)plat::host::Current().get())->Raises(); }
+
+TEST_F(Startup, ASecondProcessRaisesTheFirstAlsoWithItsAboutBoxOpen) {
+  int nBefore = 0;
+  RunProgram({
+      plat::host::Step::Call(0, [&] {
+        nBefore = Raises();
+        EXPECT_EQ(RunSecondProcess(), 0);
+      }),
+      plat::host::Step::Call(10, [&] {
+        EXPECT_GT(Raises(), nBefore) << "the first instance was not asked to come forward";
+        EXPECT_EQ(GetActiveWindow(), MainWindow());
+        nBefore = Raises();
+        plat::host::InjectKey('A', true);
+      }),
+      plat::host::Step::Call(20, [&] {
+        HWND hDlg = GetActiveWindow();
+        EXPECT_EQ(TextOf(hDlg), u"About Tonbrook");
+        EXPECT_EQ(RunSecondProcess(), 0);
+      }),
+      plat::host::Step::Call(30, [&] {
+        EXPECT_GT(Raises(), nBefore);
+        EXPECT_EQ(TextOf(GetActiveWindow()), u"About Tonbrook") << "the About box is not in front";
+        plat::host::InjectTap(225, 13);
+      }),
+      plat::host::Step::Call(40, [] { ExitProgram(); }),
+  });
+  EXPECT_EQ(CallsOf("waveOutOpen").size(), 2u) << "only the first instance opens the device (query and open)";
 }
 
 }  // namespace
