@@ -22,4 +22,4 @@ test: build build-asan
 	ctest --preset asan -j $(JOBS)
 
 run: build
-	@scripts/run-demo
+	build/tonbrook
