@@ -310,14 +310,17 @@ HWND CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW lpTemplate,
   return CreateFromTemplate(hInstance, lpTemplate, owner, lpDialogFunc, dwInitParam, false);
 }
 
-/* Ends a dialog with a result: a modal one when its loop next looks, a
- * modeless one is hidden (its owner destroys it). FALSE for no dialog. */
+/* Ends a dialog with a result: a modal one when its loop next looks (a
+ * message wakes it, should it be waiting), a modeless one is hidden (its
+ * owner destroys it). FALSE for no dialog. */
 BOOL EndDialog(HWND hDlg, INT_PTR nResult) {
   DlgInfo *info = InfoOf(hDlg);
   if (!info) return FALSE;
   info->ended = true;
   info->result = nResult;
-  if (!info->modal) {
+  if (info->modal) {
+    PostMessageW(hDlg, WM_NULL, 0, 0);
+  } else {
     RepaintBelow(hDlg);
     ShowWindow(hDlg, SW_HIDE);
   }

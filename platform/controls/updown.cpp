@@ -138,10 +138,12 @@ void UPDOWN_Align(HWND hwnd, UpDown *u) {
   }
 }
 
+/* A new buddy makes room for the control; the same one again is left as it
+ * is. */
 LRESULT UPDOWN_SetBuddy(HWND hwnd, UpDown *u, HWND buddy) {
   HWND old = u->buddy;
   u->buddy = IsWindow(buddy) ? buddy : nullptr;
-  UPDOWN_Align(hwnd, u);
+  if (u->buddy != old) UPDOWN_Align(hwnd, u);
   return (LRESULT)old;
 }
 
