@@ -118,9 +118,6 @@ void PaintNonClient(HWND hwnd) {
 }
 
 void Install() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
   user::SetPaintHooks(user::PaintHooks{BeginPaintDc, EndPaintDc, EraseBackground, ControlColor});
 }
 

@@ -5,6 +5,7 @@
  */
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "gdi/gdi.h"
 
@@ -19,6 +20,11 @@ struct Stroke {
   int step = 0; /* along a dashed line */
 };
 
+/* The same for a block of w x h at (x, y). */
+RECT ReachBlock(const Target &t, int x, int y, int w, int h) {
+  return Reach(t, x, y, (long long)x + std::max(0, w), (long long)y + std::max(0, h));
+}
+
 /* Puts the pen down at a point: a square of the pen's width round it. */
 void Dab(Stroke &s, int x, int y) {
   if (s.pen.style == PS_DASH && (s.step++ % (kDashOn + kDashOff)) >= kDashOn) return;
@@ -27,18 +33,37 @@ void Dab(Stroke &s, int x, int y) {
     Plot(s.target, x, y, px);
     return;
   }
-  int lo = -(s.pen.width - 1) / 2;
-  Fill(s.target, RECT{x + lo, y + lo, x + lo + s.pen.width, y + lo + s.pen.width}, px);
+  long long lo = -(s.pen.width - 1) / 2, hi = lo + s.pen.width;
+  Fill(s.target, Reach(s.target, x + lo, y + lo, x + hi, y + hi), px);
 }
 
-/* Bresenham from (x0, y0) towards (x1, y1), leaving out (x1, y1). */
+/* Bresenham from (x0, y0) towards (x1, y1), leaving out (x1, y1). A solid
+ * segment that cannot reach the clip is skipped, and a level or upright one
+ * is filled at once: the same pixels without the walk. */
 void Segment(Stroke &s, int x0, int y0, int x1, int y1) {
-  int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
-  int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
-  int err = dx + dy;
+  if (s.pen.style != PS_DASH) {
+    long long lo = -(s.pen.width - 1) / 2, hi = lo + s.pen.width;
+    RECT near = Reach(s.target, std::min(x0, x1) + lo, std::min(y0, y1) + lo, std::max(x0, x1) + hi,
+                      std::max(y0, y1) + hi);
+    if (IsRectEmpty(&near)) return;
+    if (x0 == x1 || y0 == y1) {
+      if (x0 == x1 && y0 == y1) return;
+      /* The points from the start up to the one before the end. */
+      long long ax = x0, bx = x1, ay = y0, by = y1;
+      if (y0 == y1) bx += x0 < x1 ? -1 : 1;
+      if (x0 == x1) by += y0 < y1 ? -1 : 1;
+      RECT strip = Reach(s.target, std::min(ax, bx) + lo, std::min(ay, by) + lo, std::max(ax, bx) + hi,
+                         std::max(ay, by) + hi);
+      Fill(s.target, strip, PixelOf(s.pen.color));
+      return;
+    }
+  }
+  long long dx = std::llabs((long long)x1 - x0), dy = -std::llabs((long long)y1 - y0);
+  int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  long long err = dx + dy;
   while (x0 != x1 || y0 != y1) {
     Dab(s, x0, y0);
-    int e2 = 2 * err;
+    long long e2 = 2 * err;
     if (e2 >= dy) {
       err += dy;
       x0 += sx;
@@ -94,18 +119,20 @@ bool UsesSource(DWORD rop) {
   return rop == SRCCOPY || rop == SRCPAINT || rop == SRCAND || rop == SRCINVERT || rop == NOTSRCCOPY;
 }
 
-/* Applies rop over a logical rectangle of the destination; src (w x h
- * pixels, valid[] where the source had a pixel) may be empty. */
-void Blit(Target &t, int x, int y, int w, int h, const std::vector<uint32_t> &src,
-          const std::vector<bool> &valid, uint32_t pattern, DWORD rop) {
-  for (int j = 0; j < h; ++j) {
-    for (int i = 0; i < w; ++i) {
-      size_t k = (size_t)j * w + i;
-      if (!src.empty() && !valid[k]) continue;
-      int sx = x + i + t.origin.x, sy = y + j + t.origin.y;
-      if (!Visible(t, sx, sy)) continue;
-      uint32_t &d = t.surface->pixels[(size_t)sy * t.surface->width + sx];
-      Rop(rop, src.empty() ? 0 : src[k], d, pattern, &d);
+/* Applies rop over a logical area of the destination; src holds the source
+ * pixel of each (row by row over area), nullopt where the source has none,
+ * or is empty for an operation without a source. */
+void Blit(Target &t, const RECT &area, const std::vector<std::optional<uint32_t>> &src, uint32_t pattern,
+          DWORD rop) {
+  int w = area.right - area.left;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      size_t k = (size_t)(y - area.top) * w + (x - area.left);
+      if (!src.empty() && !src[k]) continue;
+      POINT p = OnSurface(t, x, y);
+      if (!Visible(t, p.x, p.y)) continue;
+      uint32_t &d = t.surface->pixels[(size_t)p.y * t.surface->width + p.x];
+      Rop(rop, src.empty() ? 0 : *src[k], d, pattern, &d);
     }
   }
 }
@@ -168,17 +195,23 @@ BOOL DrawFocusRect(HDC hDC, const RECT *lprc) {
   Target t;
   if (!lprc || !TargetOf(hDC, &t)) return FALSE;
   const RECT &r = *lprc;
+  RECT reach = Reach(t, r.left, r.top, r.right, r.bottom);
+  if (IsRectEmpty(&reach)) return TRUE;
   auto flip = [&](int x, int y) {
-    int sx = x + t.origin.x, sy = y + t.origin.y;
-    if (Visible(t, sx, sy)) t.surface->pixels[(size_t)sy * t.surface->width + sx] ^= 0xFFFFFF;
+    POINT p = OnSurface(t, x, y);
+    if (Visible(t, p.x, p.y)) t.surface->pixels[(size_t)p.y * t.surface->width + p.x] ^= 0xFFFFFF;
   };
-  for (int x = r.left; x < r.right; x += 2) {
-    flip(x, r.top);
-    if (r.bottom - 1 > r.top) flip(x, r.bottom - 1);
+  /* Every other pixel from the corner, starting at the first one in reach. */
+  const long long left = r.left, top = r.top, right = (long long)r.right - 1, bottom = (long long)r.bottom - 1;
+  auto first = [](long long from, long long start) { return from + ((std::max(0LL, start - from) + 1) & ~1LL); };
+  for (long long x = first(left, reach.left); x < reach.right; x += 2) {
+    flip((int)x, r.top);
+    if (bottom > top) flip((int)x, (int)bottom);
   }
-  for (int y = r.top + 2; y < r.bottom - 1; y += 2) {
-    flip(r.left, y);
-    if (r.right - 1 > r.left) flip(r.right - 1, y);
+  for (long long y = first(top, std::max<long long>(reach.top, top + 2)); y < std::min<long long>(reach.bottom, bottom);
+       y += 2) {
+    flip(r.left, (int)y);
+    if (right > left) flip((int)right, (int)y);
   }
   Touch(t);
   return TRUE;
@@ -188,7 +221,9 @@ BOOL DrawFocusRect(HDC hDC, const RECT *lprc) {
  * visible area or for no DC. */
 COLORREF SetPixel(HDC hdc, int X, int Y, COLORREF crColor) {
   Target t;
-  if (!TargetOf(hdc, &t) || !Visible(t, X + t.origin.x, Y + t.origin.y)) return CLR_INVALID;
+  if (!TargetOf(hdc, &t)) return CLR_INVALID;
+  POINT p = OnSurface(t, X, Y);
+  if (!Visible(t, p.x, p.y)) return CLR_INVALID;
   Plot(t, X, Y, PixelOf(crColor));
   Touch(t);
   return crColor & 0x00FFFFFF;
@@ -197,10 +232,10 @@ COLORREF SetPixel(HDC hdc, int X, int Y, COLORREF crColor) {
 /* The colour of a pixel; CLR_INVALID outside the DC's visible area. */
 COLORREF GetPixel(HDC hdc, int nXPos, int nYPos) {
   Target t;
-  int sx, sy;
-  if (!TargetOf(hdc, &t) || !Visible(t, sx = nXPos + t.origin.x, sy = nYPos + t.origin.y))
-    return CLR_INVALID;
-  return ColorOf(t.surface->pixels[(size_t)sy * t.surface->width + sx]);
+  if (!TargetOf(hdc, &t)) return CLR_INVALID;
+  POINT p = OnSurface(t, nXPos, nYPos);
+  if (!Visible(t, p.x, p.y)) return CLR_INVALID;
+  return ColorOf(t.surface->pixels[(size_t)p.y * t.surface->width + p.x]);
 }
 
 BOOL MoveToEx(HDC hdc, int X, int Y, LPPOINT lpPoint) {
@@ -252,10 +287,10 @@ BOOL Rectangle(HDC hdc, int nLeftRect, int nTopRect, int nRightRect, int nBottom
   const Brush *brush = BrushOf((HBRUSH)dc->brush);
   bool outline = pen && pen->style != PS_NULL;
   if (brush && brush->style == BS_SOLID) {
-    RECT inner = outline ? RECT{l + 1, top + 1, r - 1, b - 1} : RECT{l, top, r - 1, b - 1};
-    Fill(t, inner, PixelOf(brush->color));
+    int in = outline ? 1 : 0;
+    Fill(t, Reach(t, (long long)l + in, (long long)top + in, (long long)r - 1, (long long)b - 1), PixelOf(brush->color));
   }
-  if (outline && r - l >= 2 && b - top >= 2) {
+  if (outline && (long long)r - l >= 2 && (long long)b - top >= 2) {
     POINT frame[5] = {{l, top}, {r - 1, top}, {r - 1, b - 1}, {l, b - 1}, {l, top}};
     Polyline(hdc, frame, 5);
   }
@@ -273,7 +308,7 @@ BOOL PatBlt(HDC hdc, int nXLeft, int nYLeft, int nWidth, int nHeight, DWORD dwRo
   const Brush *brush = BrushOf((HBRUSH)dc->brush);
   if ((dwRop == PATCOPY || dwRop == PATINVERT) && (!brush || brush->style != BS_SOLID)) return TRUE;
   uint32_t pattern = brush ? PixelOf(brush->color) : 0;
-  Blit(t, nXLeft, nYLeft, std::max(0, nWidth), std::max(0, nHeight), {}, {}, pattern, dwRop);
+  Blit(t, ReachBlock(t, nXLeft, nYLeft, nWidth, nHeight), {}, pattern, dwRop);
   Touch(t);
   return TRUE;
 }
@@ -287,18 +322,18 @@ BOOL BitBlt(HDC hdcDest, int nXDest, int nYDest, int nWidth, int nHeight, HDC hd
   if (!UsesSource(dwRop)) return PatBlt(hdcDest, nXDest, nYDest, nWidth, nHeight, dwRop);
   Target dst, src;
   if (!TargetOf(hdcDest, &dst) || !TargetOf(hdcSrc, &src)) return FALSE;
-  int w = std::max(0, nWidth), h = std::max(0, nHeight);
-  std::vector<uint32_t> block((size_t)w * h);
-  std::vector<bool> valid((size_t)w * h);
-  for (int j = 0; j < h; ++j) {
-    for (int i = 0; i < w; ++i) {
-      int sx = nXSrc + i + src.origin.x, sy = nYSrc + j + src.origin.y;
-      if (sx < 0 || sy < 0 || sx >= src.surface->width || sy >= src.surface->height) continue;
-      block[(size_t)j * w + i] = src.surface->pixels[(size_t)sy * src.surface->width + sx];
-      valid[(size_t)j * w + i] = true;
+  RECT area = ReachBlock(dst, nXDest, nYDest, nWidth, nHeight);
+  std::vector<std::optional<uint32_t>> block;
+  for (LONG y = area.top; y < area.bottom; ++y) {
+    for (LONG x = area.left; x < area.right; ++x) {
+      long long sx = (long long)nXSrc + (x - nXDest) + src.origin.x;
+      long long sy = (long long)nYSrc + (y - nYDest) + src.origin.y;
+      bool inside = sx >= 0 && sy >= 0 && sx < src.surface->width && sy < src.surface->height;
+      block.push_back(inside ? std::optional<uint32_t>(src.surface->pixels[(size_t)sy * src.surface->width + sx])
+                             : std::nullopt);
     }
   }
-  Blit(dst, nXDest, nYDest, w, h, block, valid, 0, dwRop);
+  Blit(dst, area, block, 0, dwRop);
   Touch(dst);
   return TRUE;
 }

@@ -10,7 +10,9 @@
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -79,6 +81,17 @@ std::optional<FaceFile> Lookup(bool bold) {
   return found;
 }
 
+/* A request with its sizes kept to what a screen can show: a negative
+ * width counts as positive, heights and widths stop at kMaxSize pixels. */
+constexpr LONG kMaxSize = 1000;
+
+LOGFONTW Bounded(const LOGFONTW &request) {
+  LOGFONTW lf = request;
+  lf.lfHeight = std::clamp<LONG>(lf.lfHeight, -kMaxSize, kMaxSize);
+  lf.lfWidth = std::min<LONG>(lf.lfWidth == INT32_MIN ? kMaxSize : std::abs(lf.lfWidth), kMaxSize);
+  return lf;
+}
+
 using Key = std::tuple<LONG, LONG, bool, bool, bool, bool, LONG>;
 
 Key KeyOf(const LOGFONTW &lf) {
@@ -94,7 +107,8 @@ class Fonts {
     if (m_fontconfig) FcFini();
   }
 
-  FontFace *Find(const LOGFONTW &lf) {
+  FontFace *Find(const LOGFONTW &request) {
+    LOGFONTW lf = Bounded(request);
     Key key = KeyOf(lf);
     auto it = m_faces.find(key);
     if (it != m_faces.end()) return it->second.get();

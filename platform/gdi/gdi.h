@@ -37,8 +37,8 @@ void PaintNavigationBar();
 void ResetScreen();
 
 /* Installs the paint hooks of the window manager (the DC of BeginPaint, the
- * background erase, the default control colours). Called once by a host's
- * start-up; calling it again changes nothing. */
+ * background erase, the default control colours). A host's start-up calls
+ * it; calling it again changes nothing. */
 void Install();
 
 /* Pixels are 0x00RRGGBB, COLORREFs 0x00BBGGRR. */
@@ -68,8 +68,15 @@ bool TargetOf(HDC hdc, Target *target);
 /* Narrows the clip to a logical rectangle. */
 void Restrict(Target &t, const RECT &logical);
 
+/* A logical point on the surface (kept far from the ends of int). */
+POINT OnSurface(const Target &t, int x, int y);
+
 /* Whether a surface point may change. */
 bool Visible(const Target &t, int sx, int sy);
+
+/* The part of a logical rectangle (right and bottom exclusive) that the
+ * clip can reach, in logical coordinates; empty when none. */
+RECT Reach(const Target &t, long long left, long long top, long long right, long long bottom);
 
 /* Fills a logical rectangle (right and bottom exclusive). */
 void Fill(Target &t, const RECT &logical, uint32_t px);

@@ -8,6 +8,22 @@
 #include "user/user.h"
 
 namespace plat::gdi {
+namespace {
+
+/* A logical coordinate moved by an origin onto the surface, kept far from
+ * the ends of int so that nothing overflows later. */
+LONG Move(LONG v, LONG by) {
+  return (LONG)std::clamp<long long>((long long)v + by, INT32_MIN / 2, INT32_MAX / 2);
+}
+
+RECT ToSurface(const Target &t, const RECT &logical) {
+  return RECT{Move(logical.left, t.origin.x), Move(logical.top, t.origin.y), Move(logical.right, t.origin.x),
+              Move(logical.bottom, t.origin.y)};
+}
+
+}  // namespace
+
+POINT OnSurface(const Target &t, int x, int y) { return POINT{Move(x, t.origin.x), Move(y, t.origin.y)}; }
 
 bool TargetOf(HDC hdc, Target *target) {
   Dc *dc = FindAs<Dc>(hdc);
@@ -27,8 +43,7 @@ bool TargetOf(HDC hdc, Target *target) {
 }
 
 void Restrict(Target &t, const RECT &logical) {
-  RECT r = logical;
-  OffsetRect(&r, t.origin.x, t.origin.y);
+  RECT r = ToSurface(t, logical);
   std::vector<RECT> kept;
   for (const RECT &c : t.clip) {
     RECT both;
@@ -44,9 +59,25 @@ bool Visible(const Target &t, int sx, int sy) {
   return false;
 }
 
+RECT Reach(const Target &t, long long left, long long top, long long right, long long bottom) {
+  if (t.clip.empty()) return RECT{};
+  RECT box = t.clip.front();
+  for (const RECT &c : t.clip) {
+    box.left = std::min(box.left, c.left);
+    box.top = std::min(box.top, c.top);
+    box.right = std::max(box.right, c.right);
+    box.bottom = std::max(box.bottom, c.bottom);
+  }
+  long long l = std::max<long long>(left, box.left - t.origin.x);
+  long long tp = std::max<long long>(top, box.top - t.origin.y);
+  long long r = std::min<long long>(right, box.right - t.origin.x);
+  long long b = std::min<long long>(bottom, box.bottom - t.origin.y);
+  if (l >= r || tp >= b) return RECT{};
+  return RECT{(LONG)l, (LONG)tp, (LONG)r, (LONG)b};
+}
+
 void Fill(Target &t, const RECT &logical, uint32_t px) {
-  RECT r = logical;
-  OffsetRect(&r, t.origin.x, t.origin.y);
+  RECT r = ToSurface(t, logical);
   for (const RECT &c : t.clip) {
     RECT both;
     if (!IntersectRect(&both, &c, &r)) continue;
@@ -58,12 +89,12 @@ void Fill(Target &t, const RECT &logical, uint32_t px) {
 }
 
 void Plot(Target &t, int x, int y, uint32_t px) {
-  int sx = x + t.origin.x, sy = y + t.origin.y;
+  int sx = Move(x, t.origin.x), sy = Move(y, t.origin.y);
   if (Visible(t, sx, sy)) t.surface->pixels[(size_t)sy * t.surface->width + sx] = px;
 }
 
 void Blend(Target &t, int x, int y, uint32_t px, unsigned alpha) {
-  int sx = x + t.origin.x, sy = y + t.origin.y;
+  int sx = Move(x, t.origin.x), sy = Move(y, t.origin.y);
   if (alpha == 0 || !Visible(t, sx, sy)) return;
   uint32_t &dst = t.surface->pixels[(size_t)sy * t.surface->width + sx];
   uint32_t out = 0;

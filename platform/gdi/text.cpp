@@ -3,6 +3,7 @@
  * text colour and background mode.
  */
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "gdi/font.h"
@@ -15,8 +16,14 @@ namespace {
 struct Line {
   std::u32string chars;
   std::vector<bool> marked;
-  int width = 0;
+  long long width = 0;
 };
+
+/* Text positions are worked out wide and kept within this distance of the
+ * origin, where nothing can show any more. */
+constexpr long long kFar = 1 << 28;
+
+LONG Far(long long v) { return (LONG)std::clamp(v, -kFar, kFar); }
 
 FontFace *FaceOf(const Dc &dc) {
   const Font *font = FindAs<Font>(dc.font);
@@ -40,8 +47,8 @@ std::u32string Decode(const WCHAR *s, size_t n) {
 
 int Advance(FontFace *face, char32_t c) { return GlyphOf(face, c).advance; }
 
-int Width(FontFace *face, const std::u32string &chars) {
-  int w = 0;
+long long Width(FontFace *face, const std::u32string &chars) {
+  long long w = 0;
   for (char32_t c : chars) w += Advance(face, c);
   return w;
 }
@@ -49,24 +56,27 @@ int Width(FontFace *face, const std::u32string &chars) {
 /* Draws chars with the top of their cell at (x, y); dx gives the advances
  * when not null. Underlines the marked characters and, for an underlined
  * or struck-out font, the whole run. */
-void DrawRun(Target &t, FontFace *face, int x, int y, const std::u32string &chars,
+void DrawRun(Target &t, FontFace *face, long long x, long long y, const std::u32string &chars,
              const std::vector<bool> *marked, const INT *dx, uint32_t px) {
   const FontMetrics &m = MetricsOf(face);
-  int baseline = y + m.ascent, pen = x;
-  for (size_t i = 0; i < chars.size(); ++i) {
+  long long baseline = y + m.ascent, pen = x;
+  if (std::abs(baseline) > kFar) return;
+  for (size_t i = 0; i < chars.size() && pen < kFar; ++i) {
     const Glyph &g = GlyphOf(face, chars[i]);
-    for (int r = 0; r < g.height; ++r) {
-      for (int c = 0; c < g.width; ++c)
-        Blend(t, pen + g.left + c, baseline - g.top + r, px, g.coverage[(size_t)r * g.width + c]);
+    if (pen > -kFar) {
+      for (int r = 0; r < g.height; ++r) {
+        for (int c = 0; c < g.width; ++c)
+          Blend(t, (int)(pen + g.left + c), (int)(baseline - g.top + r), px, g.coverage[(size_t)r * g.width + c]);
+      }
     }
-    int advance = dx ? dx[i] : g.advance;
-    if (marked && (*marked)[i]) Fill(t, RECT{pen, baseline + 1, pen + advance, baseline + 2}, px);
+    long long advance = dx ? dx[i] : g.advance;
+    if (marked && (*marked)[i]) Fill(t, RECT{Far(pen), Far(baseline + 1), Far(pen + advance), Far(baseline + 2)}, px);
     pen += advance;
   }
-  if (m.underline) Fill(t, RECT{x, baseline + 1, pen, baseline + 2}, px);
+  if (m.underline) Fill(t, RECT{Far(x), Far(baseline + 1), Far(pen), Far(baseline + 2)}, px);
   if (m.strikeOut) {
-    int mid = baseline - m.ascent / 3;
-    Fill(t, RECT{x, mid, pen, mid + 1}, px);
+    long long mid = baseline - m.ascent / 3;
+    Fill(t, RECT{Far(x), Far(mid), Far(pen), Far(mid + 1)}, px);
   }
 }
 
@@ -89,25 +99,31 @@ Line StripPrefixes(const std::u32string &text, bool prefixes) {
  * fits in width where it can). */
 std::vector<Line> BreakLines(FontFace *face, const Line &all, bool single, int width) {
   std::vector<Line> lines(1);
+  size_t space = std::u32string::npos; /* the last space of the last line */
   for (size_t i = 0; i < all.chars.size(); ++i) {
     char32_t c = all.chars[i];
     if (c == U'\r' || c == U'\n') {
       if (c == U'\r' && i + 1 < all.chars.size() && all.chars[i + 1] == U'\n') ++i;
-      if (!single) lines.emplace_back();
+      if (!single) {
+        lines.emplace_back();
+        space = std::u32string::npos;
+      }
       continue;
     }
     Line &line = lines.back();
+    if (c == U' ') space = line.chars.size();
     line.chars.push_back(c);
     line.marked.push_back(all.marked[i]);
-    if (width < 0 || c == U' ' || Width(face, line.chars) <= width) continue;
-    size_t space = line.chars.find_last_of(U' ');
-    if (space == std::u32string::npos) continue;
+    line.width += Advance(face, c);
+    if (width < 0 || c == U' ' || line.width <= width || space == std::u32string::npos) continue;
     Line rest;
     rest.chars = line.chars.substr(space + 1);
     rest.marked.assign(line.marked.begin() + (ptrdiff_t)space + 1, line.marked.end());
+    rest.width = Width(face, rest.chars);
     line.chars.resize(space);
     line.marked.resize(space);
     lines.push_back(std::move(rest));
+    space = std::u32string::npos;
   }
   for (Line &line : lines) {
     while (!line.chars.empty() && line.chars.back() == U' ' && width >= 0) {
@@ -142,10 +158,11 @@ BOOL ExtTextOutW(HDC hdc, int X, int Y, UINT fuOptions, const RECT *lprc, LPCWST
   }
   if (face) {
     std::u32string chars = Decode(lpString, cbCount);
-    int width = 0;
+    long long width = 0;
     for (size_t i = 0; i < chars.size(); ++i) width += lpDx ? lpDx[i] : Advance(face, chars[i]);
     if (dc->bkMode == OPAQUE)
-      Fill(t, RECT{X, Y, X + width, Y + MetricsOf(face).height}, PixelOf(dc->bkColor));
+      Fill(t, RECT{X, Y, Far((long long)X + width), Far((long long)Y + MetricsOf(face).height)},
+           PixelOf(dc->bkColor));
     DrawRun(t, face, X, Y, chars, nullptr, lpDx, PixelOf(dc->textColor));
   }
   Touch(t);
@@ -222,28 +239,30 @@ int DrawTextW(HDC hDC, LPCWSTR lpString, int nCount, LPRECT lpRect, UINT uFormat
   Line all = StripPrefixes(Decode(lpString, n), !(uFormat & DT_NOPREFIX));
   int wrap = (uFormat & DT_WORDBREAK) ? std::max<int>(0, lpRect->right - lpRect->left) : -1;
   std::vector<Line> lines = BreakLines(face, all, single, single ? -1 : wrap);
-  int lineHeight = MetricsOf(face).height;
-  int height = lineHeight * (int)lines.size(), widest = 0;
+  long long lineHeight = MetricsOf(face).height;
+  long long height = lineHeight * (long long)lines.size(), widest = 0;
   for (const Line &line : lines) widest = std::max(widest, line.width);
+  const long long left = lpRect->left, top = lpRect->top, right = lpRect->right, bottom = lpRect->bottom;
 
   if (uFormat & DT_CALCRECT) {
-    lpRect->right = lpRect->left + widest;
-    lpRect->bottom = lpRect->top + height;
-    return height;
+    lpRect->right = Far(left + widest);
+    lpRect->bottom = Far(top + height);
+    return (int)std::min<long long>(height, INT32_MAX);
   }
-  int y = lpRect->top;
-  if (single && (uFormat & DT_VCENTER)) y = lpRect->top + (lpRect->bottom - lpRect->top - height) / 2;
-  if (single && (uFormat & DT_BOTTOM)) y = lpRect->bottom - height;
+  long long y = top;
+  if (single && (uFormat & DT_VCENTER)) y = top + (bottom - top - height) / 2;
+  if (single && (uFormat & DT_BOTTOM)) y = bottom - height;
   if (!(uFormat & DT_NOCLIP)) Restrict(t, *lpRect);
   uint32_t ink = PixelOf(dc->textColor), paper = PixelOf(dc->bkColor);
   for (const Line &line : lines) {
-    int x = lpRect->left;
-    if (uFormat & DT_CENTER) x = lpRect->left + (lpRect->right - lpRect->left - line.width) / 2;
-    if (uFormat & DT_RIGHT) x = lpRect->right - line.width;
-    if (dc->bkMode == OPAQUE) Fill(t, RECT{x, y, x + line.width, y + lineHeight}, paper);
+    long long x = left;
+    if (uFormat & DT_CENTER) x = left + (right - left - line.width) / 2;
+    if (uFormat & DT_RIGHT) x = right - line.width;
+    if (dc->bkMode == OPAQUE) Fill(t, RECT{Far(x), Far(y), Far(x + line.width), Far(y + lineHeight)}, paper);
     DrawRun(t, face, x, y, line.chars, &line.marked, nullptr, ink);
     y += lineHeight;
   }
   Touch(t);
-  return (uFormat & (DT_VCENTER | DT_BOTTOM)) && single ? y - lpRect->top : height;
+  long long result = (uFormat & (DT_VCENTER | DT_BOTTOM)) && single ? y - top : height;
+  return (int)std::clamp<long long>(result, INT32_MIN, INT32_MAX);
 }

@@ -85,6 +85,7 @@ void InjectKey(int vk, bool ctrl) {
 
 int Run(Script script, const std::function<int(Headless &)> &body) {
   auto host = std::make_shared<Headless>(std::move(script));
+  user::PaintHooks before = user::Hooks();
   gdi::Install();
   controls::Install();
   Use(host);
@@ -92,6 +93,7 @@ int Run(Script script, const std::function<int(Headless &)> &body) {
   int result = body(*host);
   SetTickSource(nullptr);
   Use(nullptr);
+  user::SetPaintHooks(std::move(before));
   return result;
 }
 

@@ -84,7 +84,7 @@ void InjectKey(int vk, bool ctrl);
 /* Runs body on this thread with a headless host playing script, and returns
  * its result; window DCs draw on the framebuffer of the graphics layer and
  * the system classes (the controls, dialogs, menu bar) are registered. The
- * host (and GetTickCount's source) is restored afterwards. */
+ * host, GetTickCount's source and the paint hooks are restored afterwards. */
 int Run(Script script, const std::function<int(Headless &)> &body);
 
 /* Runs a program's WinMain as the runtime would start it, under a headless

@@ -113,15 +113,18 @@ bool ResolveInput(InputKind kind, int a, int b, MSG *msg) {
       return true;
     }
     case InputKind::ButtonDown:
-    case InputKind::ButtonUp: {
+    case InputKind::ButtonUp:
+    case InputKind::ButtonMove: {
       POINT pt{a, b};
       HWND target = g_capture ? g_capture : WindowFromPoint(pt);
       if (!target || (!g_capture && !IsWindowEnabled(target))) return false;
       POINT client = pt;
       ScreenToClient(target, &client);
-      bool down = kind == InputKind::ButtonDown;
+      bool down = kind == InputKind::ButtonDown || (kind == InputKind::ButtonMove && KeyDown(VK_LBUTTON));
       msg->hwnd = target;
-      msg->message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+      msg->message = kind == InputKind::ButtonMove ? WM_MOUSEMOVE
+                     : kind == InputKind::ButtonDown ? WM_LBUTTONDOWN
+                                                     : WM_LBUTTONUP;
       msg->wParam = (down ? MK_LBUTTON : 0) | (KeyDown(VK_CONTROL) ? MK_CONTROL : 0) |
                     (KeyDown(VK_SHIFT) ? MK_SHIFT : 0);
       msg->lParam = MAKELPARAM(client.x, client.y);
@@ -147,6 +150,8 @@ void ApplyInputState(InputKind kind, int vk) {
     case InputKind::ButtonUp:
       g_keyState[VK_LBUTTON] &= (BYTE)~0x80;
       break;
+    case InputKind::ButtonMove:
+      break;
   }
 }
 
@@ -163,6 +168,8 @@ void NoteAsyncInput(InputKind kind, int vk) {
       break;
     case InputKind::ButtonUp:
       g_asyncState[VK_LBUTTON].store(0, std::memory_order_relaxed);
+      break;
+    case InputKind::ButtonMove:
       break;
   }
 }

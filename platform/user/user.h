@@ -112,9 +112,10 @@ bool MatchesRange(UINT message, UINT min, UINT max);
 void RaiseOwnWindow(HWND hwnd);
 
 /* Input from the host. The target window is chosen when the UI thread takes
- * the message: keys go to the focus (or the active window), a tap to the
- * window under the point unless one has the capture. */
-enum class InputKind { KeyDown, KeyUp, ButtonDown, ButtonUp };
+ * the message: keys go to the focus (or the active window), a tap or a drag
+ * of the stylus (ButtonMove) to the window under the point unless one has
+ * the capture. */
+enum class InputKind { KeyDown, KeyUp, ButtonDown, ButtonUp, ButtonMove };
 void PostInput(InputKind kind, int vkOrX, int y);
 
 /* Fills msg with the message an input becomes now: its window, message,

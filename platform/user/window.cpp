@@ -100,6 +100,22 @@ void SendDestroy(HWND hwnd) {
   }
 }
 
+/* Asks the other top-level windows to repaint what a top-level window
+ * leaves uncovered as it hides or goes. */
+void ExposeUnder(HWND hwnd) {
+  Window *w = FromHandle(hwnd);
+  if (!w || (w->style & WS_CHILD) || !(w->style & WS_VISIBLE)) return;
+  RECT gone = ScreenRect(*w);
+  for (HWND top : g_topLevel) {
+    Window *t = FromHandle(top);
+    if (top == hwnd || !t || !(t->style & WS_VISIBLE)) continue;
+    POINT origin = ClientOrigin(*t);
+    RECT part = gone;
+    OffsetRect(&part, -origin.x, -origin.y);
+    InvalidateRect(top, &part, TRUE);
+  }
+}
+
 }  // namespace
 
 Window *FromHandle(HWND hwnd) {
@@ -304,6 +320,7 @@ BOOL DestroyWindow(HWND hWnd) {
   w = FromHandle(hWnd);
   if (!w) return TRUE;
   if ((w->style & WS_VISIBLE) && (w->style & WS_CHILD)) InvalidateRect(w->parent, &w->rect, TRUE);
+  ExposeUnder(hWnd);
   w->style &= ~WS_VISIBLE;
   OnWindowHidden(hWnd);
   SendDestroy(hWnd);
@@ -348,6 +365,7 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow) {
       if (!wasVisible) return FALSE;
       SendMessageW(hWnd, WM_SHOWWINDOW, FALSE, 0);
       if (!(w = FromHandle(hWnd))) return wasVisible;
+      ExposeUnder(hWnd);
       w->style &= ~WS_VISIBLE;
       if (w->style & WS_CHILD) InvalidateRect(w->parent, &w->rect, TRUE);
       OnWindowHidden(hWnd);

@@ -114,9 +114,67 @@ TEST_F(Draw, RectangleOutlinesWithThePenAndFillsWithTheBrushRightAndBottomExclus
   SelectObject(hdc, GetStockObject(HOLLOW_BRUSH));
   Rectangle(hdc, 10, 10, 20, 16);
   EXPECT_EQ(CountNot(RGB(255, 255, 255)), 2 * 10 + 2 * 4);
+  // One as large as int allows: only its inside shows, at once.
+  EXPECT_TRUE(Rectangle(hdc, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX));
+  POINT far[3] = {{INT32_MIN, 5}, {INT32_MAX, 5}, {INT32_MAX, INT32_MIN}};
+  EXPECT_TRUE(Polyline(hdc, far, 3));
+  EXPECT_EQ(CountNot(RGB(0, 0, 0), RECT{0, 31, 240, 32}), 0);
   EXPECT_EQ(SelectObject(hdc, GetStockObject(WHITE_BRUSH)), GetStockObject(NULL_BRUSH));
   ReleaseDC(hwnd, hdc);
   DeleteObject(blue);
+}
+
+TEST_F(Draw, EllipsesAndPolygonsFillThePixelsWhoseCentresLieInside) {
+  HWND hwnd = Top();
+  Paper(RGB(255, 255, 255));
+  HDC hdc = GetDC(hwnd);
+  SelectObject(hdc, GetStockObject(BLACK_BRUSH));
+  SelectObject(hdc, GetStockObject(NULL_PEN));
+  EXPECT_TRUE(Ellipse(hdc, 0, 0, 12, 12));  // a circle 12 across, on screen at (0, 26)
+  EXPECT_EQ(InkBounds(RGB(255, 255, 255)), (RECT{0, 26, 12, 38}));
+  EXPECT_EQ(At(0, 26), RGB(255, 255, 255));  // the corners stay
+  EXPECT_EQ(At(11, 37), RGB(255, 255, 255));
+  for (int y = 26; y < 38; ++y)  // symmetric about both middles
+    for (int x = 0; x < 12; ++x) {
+      EXPECT_EQ(At(x, y), At(11 - x, y));
+      EXPECT_EQ(At(x, y), At(x, 26 + 37 - y));
+    }
+  // With a pen the rim is the pen's, the inside the brush's.
+  SelectObject(hdc, GetStockObject(WHITE_BRUSH));
+  SelectObject(hdc, GetStockObject(BLACK_PEN));
+  Paper(RGB(0, 255, 0));
+  Ellipse(hdc, 0, 0, 12, 12);
+  EXPECT_EQ(At(0, 32), RGB(0, 0, 0));
+  EXPECT_EQ(At(6, 32), RGB(255, 255, 255));
+
+  // A triangle pointing up, as on an up arrow: rows of 1, 3, 5, 7 pixels.
+  Paper(RGB(255, 255, 255));
+  SelectObject(hdc, GetStockObject(BLACK_BRUSH));
+  SelectObject(hdc, GetStockObject(NULL_PEN));
+  POINT up[3] = {{4, 0}, {8, 4}, {0, 4}};
+  EXPECT_TRUE(Polygon(hdc, up, 3));
+  for (int row = 0; row < 4; ++row)
+    EXPECT_EQ(CountNot(RGB(255, 255, 255), RECT{0, 26 + row, 240, 27 + row}), 2 * row + 1) << row;
+  EXPECT_EQ(CountNot(RGB(255, 255, 255)), 16);
+  EXPECT_FALSE(Polygon(hdc, up, 1));
+  ReleaseDC(hwnd, hdc);
+}
+
+TEST_F(Draw, AFocusRectangleIsDottedAndTakenAwayByDrawingItAgain) {
+  HWND hwnd = Top();
+  Paper(RGB(255, 255, 255));
+  HDC hdc = GetDC(hwnd);
+  RECT rc{10, 10, 20, 16};
+  EXPECT_TRUE(DrawFocusRect(hdc, &rc));
+  EXPECT_EQ(At(10, 36), RGB(0, 0, 0));
+  EXPECT_EQ(At(11, 36), RGB(255, 255, 255));
+  EXPECT_EQ(At(12, 41), RGB(0, 0, 0));
+  EXPECT_EQ(At(10, 38), RGB(0, 0, 0));
+  EXPECT_EQ(CountNot(RGB(255, 255, 255), RECT{11, 37, 19, 41}), 0);
+  EXPECT_EQ(CountNot(RGB(255, 255, 255)), 5 + 5 + 2 + 2);  // rows 0 and 5, then rows 2 and 4 at both sides
+  DrawFocusRect(hdc, &rc);
+  EXPECT_EQ(CountNot(RGB(255, 255, 255)), 0);
+  ReleaseDC(hwnd, hdc);
 }
 
 TEST_F(Draw, SetPixelAndGetPixelInsideAndOutsideTheWindow) {
@@ -128,6 +186,11 @@ TEST_F(Draw, SetPixelAndGetPixelInsideAndOutsideTheWindow) {
   EXPECT_EQ(SetPixel(hdc, 3, -1, RGB(1, 2, 3)), CLR_INVALID);  // on the navigation bar
   EXPECT_EQ(GetPixel(hdc, 240, 0), CLR_INVALID);
   EXPECT_EQ(GetPixel(nullptr, 0, 0), CLR_INVALID);
+  EXPECT_EQ(SetPixel(hdc, INT32_MAX, INT32_MIN, 0), CLR_INVALID);
+  RECT huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  EXPECT_NE(FillRect(hdc, &huge, (HBRUSH)GetStockObject(WHITE_BRUSH)), 0);
+  EXPECT_EQ(CountNot(RGB(255, 255, 255), RECT{0, 26, 240, 320}), 0);
+  EXPECT_TRUE(ExtTextOutW(hdc, INT32_MAX - 5, 0, ETO_CLIPPED | ETO_OPAQUE, &huge, u"x", 1, nullptr));
   ReleaseDC(hwnd, hdc);
 }
 
@@ -211,6 +274,14 @@ TEST_F(Draw, AMemoryDcDrawsIntoItsBitmapUntilBlitted) {
   EXPECT_EQ(At(4, 28), RGB(9, 8, 7));
   EXPECT_EQ(At(5, 26), RGB(0, 0, 0));
   EXPECT_FALSE(BitBlt(hdc, 0, 0, 1, 1, mem, 0, 0, 0x00123456));
+  // Sizes and places far off the surfaces touch only what lies on them.
+  Paper(RGB(0, 0, 0));
+  EXPECT_TRUE(BitBlt(hdc, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, mem, 0, 0, SRCCOPY));
+  EXPECT_TRUE(BitBlt(hdc, 0, 0, INT32_MAX, INT32_MAX, mem, INT32_MAX, INT32_MIN, SRCCOPY));
+  EXPECT_TRUE(PatBlt(hdc, -5, -5, INT32_MAX, INT32_MAX, WHITENESS));
+  EXPECT_EQ(CountNot(RGB(255, 255, 255), RECT{0, 26, 240, 320}), 0);
+  RECT wide{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  EXPECT_TRUE(DrawFocusRect(hdc, &wide));
   EXPECT_FALSE(BitBlt(hdc, 0, 0, 1, 1, nullptr, 0, 0, SRCCOPY));
   DeleteDC(mem);
   DeleteObject(bm);

@@ -56,8 +56,15 @@ TEST_F(Text, TheSystemFontIsAboutEightPointsAndItsLogfontMakesNewFonts) {
   GetTextMetricsW(hdc, &tm);
   EXPECT_GT(tm.tmHeight, 20);
   EXPECT_EQ(tm.tmInternalLeading, tm.tmHeight - 20);
+  // Sizes past any screen are kept to one.
+  lf.lfHeight = INT32_MIN;
+  lf.lfWidth = INT32_MIN;
+  HFONT huge = CreateFontIndirectW(&lf);
+  SelectObject(hdc, huge);
+  EXPECT_TRUE(GetTextMetricsW(hdc, &tm));
+  EXPECT_LE(tm.tmHeight, 1300);
   SelectObject(hdc, old);
-  for (HFONT f : {small, wide, heavy, big}) EXPECT_TRUE(DeleteObject(f));
+  for (HFONT f : {small, wide, heavy, big, huge}) EXPECT_TRUE(DeleteObject(f));
   ReleaseDC(nullptr, hdc);
 }
 
@@ -168,6 +175,11 @@ TEST_F(Text, DrawTextMeasuresAlignsAndTakesPrefixes) {
   DrawTextW(hdc, u"File", 4, &row, DT_SINGLELINE);
   EXPECT_EQ(At(41, 100 + tm.tmAscent + 1), RGB(0, 0, 0));
   EXPECT_EQ(DrawTextW(nullptr, u"x", 1, &row, 0), 0);
+  // Rectangles and places at the ends of int draw what shows, if anything.
+  RECT huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  EXPECT_GT(DrawTextW(hdc, u"File", 4, &huge, DT_SINGLELINE | DT_VCENTER | DT_CENTER), 0);
+  huge = RECT{INT32_MAX - 1, INT32_MAX - 1, INT32_MAX, INT32_MAX};
+  EXPECT_EQ(DrawTextW(hdc, u"File", 4, &huge, DT_CALCRECT), tm.tmHeight);
   ReleaseDC(nullptr, hdc);
 }
 

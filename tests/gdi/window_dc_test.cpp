@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "gditest.h"
+#include "res/module.h"
+#include "resource.h"
 
 namespace {
 
@@ -93,6 +95,79 @@ TEST_F(WindowDc, AWindowAboveHidesItsPartOfTheWindowBelow) {
   FillRect(hdc, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
   EXPECT_EQ(InkBounds(RGB(0, 0, 0)), (RECT{0, 26, 240, 200}));
   ReleaseDC(below, hdc);
+}
+
+TEST_F(WindowDc, TheWindowBelowRepaintsWhatAWindowAboveUncovers) {
+  HWND below = Top();
+  g_painters[below] = [](HWND h, HDC hdc) { FillClient(h, hdc, kBlue); };
+  UpdateWindow(below);
+  for (bool destroy : {false, true}) {
+    HWND above = CreateWindowExW(0, gditest::kClass, u"Above", WS_VISIBLE, 0, 200, 240, 120, nullptr,
+                                 nullptr, nullptr, nullptr);
+    UpdateWindow(above);  // the class brush: white
+    EXPECT_EQ(At(0, 200), RGB(255, 255, 255));
+    if (destroy)
+      DestroyWindow(above);
+    else
+      ShowWindow(above, SW_HIDE);
+    Pump();
+    EXPECT_EQ(CountNot(kBlue, RECT{0, 26, 240, 320}), 0) << destroy;
+    if (!destroy) DestroyWindow(above);
+  }
+}
+
+TEST_F(WindowDc, DrawIconLetsItsMaskShowThrough) {
+  HWND top = Top();
+  Paper(RGB(1, 2, 3));
+  HDC hdc = GetDC(top);
+  // The program's icon, pixel for pixel.
+  HICON app = LoadIconW(plat::ModuleInstance(), MAKEINTRESOURCE(IDI_APP));
+  ASSERT_NE(app, nullptr);
+  EXPECT_TRUE(DrawIcon(hdc, 10, 10, app));
+  const plat::gdi::Icon *im = plat::gdi::FindAs<plat::gdi::Icon>(app);
+  int wrong = 0;
+  for (int y = 0; y < im->image.height; ++y)
+    for (int x = 0; x < im->image.width; ++x) {
+      size_t k = (size_t)y * im->image.width + x;
+      COLORREF want = im->mask[k] ? RGB(1, 2, 3) : plat::gdi::ColorOf(im->image.pixels[k]);
+      wrong += At(10 + x, 36 + y) != want;
+    }
+  EXPECT_EQ(wrong, 0);
+  // A 2 x 1 icon whose mask lets its right pixel show the screen.
+  plat::gdi::Icon two{plat::gdi::Bitmap{2, 1, {0xFF0000, 0x00FF00}}, {0, 1}};
+  HICON small = (HICON)plat::gdi::AddObject(two);
+  EXPECT_TRUE(DrawIcon(hdc, 100, 100, small));
+  EXPECT_EQ(At(100, 126), RGB(255, 0, 0));
+  EXPECT_EQ(At(101, 126), RGB(1, 2, 3));
+  EXPECT_FALSE(DrawIcon(hdc, 0, 0, nullptr));
+  EXPECT_FALSE(DeleteObject(small));  // icons are not graphics objects to delete
+  plat::gdi::RemoveObject(small);
+  ReleaseDC(top, hdc);
+}
+
+TEST_F(WindowDc, DefaultControlColoursComeFromTheSystemColours) {
+  HWND top = Top();
+  HDC hdc = GetDC(top);
+  struct Case {
+    UINT msg;
+    int text, back;
+  } cases[] = {{WM_CTLCOLOREDIT, COLOR_WINDOWTEXT, COLOR_WINDOW},
+               {WM_CTLCOLORBTN, COLOR_BTNTEXT, COLOR_BTNFACE},
+               {WM_CTLCOLORSTATIC, COLOR_STATICTEXT, COLOR_STATIC},
+               {WM_CTLCOLORDLG, COLOR_STATICTEXT, COLOR_STATIC}};
+  for (const Case &c : cases) {
+    SetTextColor(hdc, RGB(1, 2, 3));
+    SetBkColor(hdc, RGB(1, 2, 3));
+    LRESULT brush = DefWindowProcW(top, c.msg, (WPARAM)hdc, 0);
+    EXPECT_EQ((HBRUSH)brush, GetSysColorBrush(c.back)) << c.msg;
+    EXPECT_EQ(GetTextColor(hdc), GetSysColor(c.text)) << c.msg;
+    EXPECT_EQ(GetBkColor(hdc), GetSysColor(c.back)) << c.msg;
+  }
+  EXPECT_FALSE(DeleteObject(nullptr));
+  EXPECT_TRUE(DeleteObject(GetSysColorBrush(COLOR_BTNFACE)));  // shared: it stays
+  LOGBRUSH lb;
+  EXPECT_EQ(GetObjectW(GetSysColorBrush(COLOR_BTNFACE), sizeof lb, &lb), (int)sizeof lb);
+  ReleaseDC(top, hdc);
 }
 
 TEST_F(WindowDc, ABorderIsDrawnRoundTheClientArea) {

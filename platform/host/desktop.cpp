@@ -1,0 +1,304 @@
+/*
+ * The SDL backend: the screen in a resizable desktop window, integer-scaled
+ * with nearest-neighbour pixels and repainted only when it changed; the
+ * left mouse button as the stylus, the keyboard as keys, the window's close
+ * button as WM_CLOSE to the program's top-level window.
+ */
+#include "host/desktop.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "controls/controls.h"
+#include "gdi/gdi.h"
+#include "kernel/kernel.h"
+#include "user/user.h"
+
+namespace plat::host {
+namespace {
+
+constexpr int kDefaultScale = 2;
+
+/* Floor division, for points left of or above the screen. */
+int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+std::string Utf8(const std::u16string &s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    char32_t c = s[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+    if (c < 0x80) {
+      out += (char)c;
+    } else if (c < 0x800) {
+      out += (char)(0xC0 | c >> 6);
+      out += (char)(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += (char)(0xE0 | c >> 12);
+      out += (char)(0x80 | ((c >> 6) & 0x3F));
+      out += (char)(0x80 | (c & 0x3F));
+    } else {
+      out += (char)(0xF0 | c >> 18);
+      out += (char)(0x80 | ((c >> 12) & 0x3F));
+      out += (char)(0x80 | ((c >> 6) & 0x3F));
+      out += (char)(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+/* The window a close of the desktop window asks to close: the owner at the
+ * root of the active window (the main window when a dialog is up), else the
+ * topmost top-level window. */
+HWND ProgramWindow() {
+  HWND hwnd = user::TopLevelOf(GetActiveWindow());
+  if (!hwnd) {
+    std::vector<HWND> tops = user::TopLevelWindows();
+    if (!tops.empty()) hwnd = tops.front();
+  }
+  for (user::Window *w = user::FromHandle(hwnd); w && user::FromHandle(w->owner); w = user::FromHandle(w->owner))
+    hwnd = w->owner;
+  return hwnd;
+}
+
+class Desktop : public Backend {
+ public:
+  Desktop(SDL_Window *window, Uint32 wakeEvent) : m_window(window), m_wakeEvent(wakeEvent) {}
+  ~Desktop() override { SDL_DestroyWindow(m_window); }
+
+  uint64_t Now() override {
+    return (uint64_t)std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  }
+
+  /* Shows what changed, then waits for SDL events (a wake-up is one) until
+   * the deadline and handles all that came. */
+  void Wait(std::optional<uint64_t> deadline) override {
+    Present();
+    SDL_Event ev;
+    int got;
+    if (!deadline) {
+      got = SDL_WaitEvent(&ev);
+    } else {
+      uint64_t now = Now();
+      got = *deadline <= now ? SDL_PollEvent(&ev)
+                             : SDL_WaitEventTimeout(&ev, (int)std::min<uint64_t>(*deadline - now, INT_MAX));
+    }
+    while (got) {
+      Handle(ev);
+      got = SDL_PollEvent(&ev);
+    }
+  }
+
+  void Wake() override { Push(kWake); }
+
+  void Raise() override { Push(kRaise); }
+
+ private:
+  enum Code { kWake = 1, kRaise = 2 };
+
+  void Push(Code code) {
+    if (code == kWake && m_wakePending.exchange(true)) return;
+    SDL_Event ev{};
+    ev.type = m_wakeEvent;
+    ev.user.code = code;
+    SDL_PushEvent(&ev);
+  }
+
+  void Handle(const SDL_Event &ev) {
+    if (ev.type == m_wakeEvent) {
+      if (ev.user.code == kWake) m_wakePending = false;
+      if (ev.user.code == kRaise) {
+        SDL_RestoreWindow(m_window);
+        SDL_RaiseWindow(m_window);
+      }
+      return;
+    }
+    switch (ev.type) {
+      case SDL_QUIT:
+        if (HWND hwnd = ProgramWindow())
+          PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        else
+          PostQuitMessage(0);
+        break;
+      case SDL_WINDOWEVENT:
+        if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED || ev.window.event == SDL_WINDOWEVENT_EXPOSED)
+          m_shown = UINT64_MAX;
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
+        if (ev.button.button == SDL_BUTTON_LEFT) Stylus(ev.type == SDL_MOUSEBUTTONDOWN, ev.button.x, ev.button.y);
+        break;
+      case SDL_MOUSEMOTION:
+        if (m_pressed) {
+          POINT pt = ScreenPointOf(m_layout, ev.motion.x, ev.motion.y);
+          user::PostInput(user::InputKind::ButtonMove, pt.x, pt.y);
+        }
+        break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        if (int vk = VirtualKeyOf(ev.key.keysym.sym))
+          user::PostInput(ev.type == SDL_KEYDOWN ? user::InputKind::KeyDown : user::InputKind::KeyUp, vk, 0);
+        break;
+      default:
+        break;
+    }
+  }
+
+  /* A press starts on the screen only; the release goes wherever the mouse
+   * is, since SDL keeps the mouse for the window while it is held. */
+  void Stylus(bool down, int x, int y) {
+    POINT pt = ScreenPointOf(m_layout, x, y);
+    if (down) {
+      if (pt.x < 0 || pt.y < 0 || pt.x >= gdi::kScreenWidth || pt.y >= gdi::kScreenHeight) return;
+      m_pressed = true;
+      SDL_CaptureMouse(SDL_TRUE);
+      user::PostInput(user::InputKind::ButtonDown, pt.x, pt.y);
+    } else if (m_pressed) {
+      m_pressed = false;
+      SDL_CaptureMouse(SDL_FALSE);
+      user::PostInput(user::InputKind::ButtonUp, pt.x, pt.y);
+    }
+  }
+
+  /* Puts the screen in the window when it changed since it was last shown,
+   * and the active window's title on the desktop window. */
+  void Present() {
+    gdi::PaintNavigationBar();
+    user::Window *active = user::FromHandle(GetActiveWindow());
+    std::string title = Utf8(active ? active->text : std::u16string());
+    if (title != m_title) {
+      m_title = title;
+      SDL_SetWindowTitle(m_window, title.c_str());
+    }
+    if (gdi::ScreenVersion() == m_shown) return;
+    SDL_Surface *target = SDL_GetWindowSurface(m_window);
+    if (!target) return;
+    m_layout = LayoutFor(target->w, target->h);
+    gdi::Bitmap &screen = gdi::Screen();
+    SDL_Surface *source = SDL_CreateRGBSurfaceWithFormatFrom(
+        screen.pixels.data(), screen.width, screen.height, 32, screen.width * 4, SDL_PIXELFORMAT_RGB888);
+    if (!source) return;
+    SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+    SDL_Rect to{m_layout.left, m_layout.top, screen.width * m_layout.scale, screen.height * m_layout.scale};
+    SDL_BlitScaled(source, nullptr, target, &to);
+    SDL_FreeSurface(source);
+    SDL_UpdateWindowSurface(m_window);
+    m_shown = gdi::ScreenVersion();
+  }
+
+  SDL_Window *m_window;
+  Uint32 m_wakeEvent;
+  std::atomic<bool> m_wakePending{false};
+  Layout m_layout{kDefaultScale, 0, 0};
+  uint64_t m_shown = UINT64_MAX;
+  std::string m_title;
+  bool m_pressed = false;
+};
+
+std::shared_ptr<Desktop> g_desktop;
+
+bool Fail(const char *what, const char *why) {
+  std::fprintf(stderr, "tonbrook: %s: %s\n", what, why);
+  return false;
+}
+
+}  // namespace
+
+Layout LayoutFor(int windowWidth, int windowHeight) {
+  Layout l;
+  l.scale = std::max(1, std::min(windowWidth / gdi::kScreenWidth, windowHeight / gdi::kScreenHeight));
+  l.left = (windowWidth - gdi::kScreenWidth * l.scale) / 2;
+  l.top = (windowHeight - gdi::kScreenHeight * l.scale) / 2;
+  return l;
+}
+
+POINT ScreenPointOf(const Layout &layout, int x, int y) {
+  return POINT{FloorDiv(x - layout.left, layout.scale), FloorDiv(y - layout.top, layout.scale)};
+}
+
+int VirtualKeyOf(int sdlKey) {
+  if (sdlKey >= SDLK_a && sdlKey <= SDLK_z) return 'A' + (sdlKey - SDLK_a);
+  if (sdlKey >= SDLK_0 && sdlKey <= SDLK_9) return sdlKey;
+  if (sdlKey >= SDLK_F1 && sdlKey <= SDLK_F12) return VK_F1 + (sdlKey - SDLK_F1);
+  if (sdlKey >= SDLK_KP_1 && sdlKey <= SDLK_KP_9) return VK_NUMPAD0 + 1 + (sdlKey - SDLK_KP_1);
+  switch (sdlKey) {
+    case SDLK_KP_0: return VK_NUMPAD0;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;
+    case SDLK_CAPSLOCK: return VK_CAPITAL;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_END: return VK_END;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_DELETE: return VK_DELETE;
+    default: return 0;
+  }
+}
+
+bool StartDesktop() {
+  if (g_desktop) return true;
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+    return Fail("no display", "set DISPLAY or WAYLAND_DISPLAY to show the handheld on the desktop");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Fail("cannot open the desktop window", SDL_GetError());
+  Uint32 wakeEvent = SDL_RegisterEvents(1);
+  SDL_Window *window = SDL_CreateWindow("Tonbrook", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                        gdi::kScreenWidth * kDefaultScale, gdi::kScreenHeight * kDefaultScale,
+                                        SDL_WINDOW_RESIZABLE);
+  if (wakeEvent == (Uint32)-1 || !window) {
+    Fail("cannot open the desktop window", SDL_GetError());
+    if (window) SDL_DestroyWindow(window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
+  SDL_SetWindowMinimumSize(window, gdi::kScreenWidth, gdi::kScreenHeight);
+  gdi::Install();
+  controls::Install();
+  g_desktop = std::make_shared<Desktop>(window, wakeEvent);
+  Use(g_desktop);
+  return true;
+}
+
+/* SDL itself stays up to the end of the process: its X libraries keep what
+ * they allocated, and a later StartDesktop finds it ready. */
+void StopDesktop() {
+  if (!g_desktop) return;
+  Use(nullptr);
+  g_desktop.reset();
+}
+
+int RunProgram(WinMainFn winMain, HINSTANCE hInstance) {
+  static WCHAR noCommandLine[] = u"";
+  const char *host = std::getenv("TONBROOK_HOST");
+  if (host && std::string(host) == "headless") return RunWinMain({}, winMain, hInstance, SW_SHOW);
+  if (!StartDesktop()) return 1;
+  int code = winMain(hInstance, nullptr, noCommandLine, SW_SHOW);
+  StopDesktop();
+  return code;
+}
+
+}  // namespace plat::host

@@ -1,0 +1,225 @@
+#!/usr/bin/env python3
+"""The desktop host seen from outside.
+
+  desktop_test.py no-display DEMO
+      Without DISPLAY and WAYLAND_DISPLAY, or with a display that cannot be
+      opened, the program says so in one line on standard error and exits
+      with status 1.
+  desktop_test.py xvfb DEMO OUT.png
+      Runs the demo in a real X server (Xvfb), screenshots its window with
+      xwd, writes the shot as OUT.png and checks that the shapes and text
+      show at twice their size; then taps it with xdotool and ends it with
+      Ctrl+Q. Exits with 77 (skipped) when Xvfb, xdotool or xwd is missing.
+"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import time
+import zlib
+
+SKIP = 77
+SCALE = 2
+GREY = (100, 100, 100)
+
+
+def fail(message):
+    print("FAIL: " + message)
+    sys.exit(1)
+
+
+def with_suppressions(env):
+    """A sanitizer build leaves out the leak of a system library."""
+    suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
+    env["LSAN_OPTIONS"] = ":".join(filter(None, [os.environ.get("LSAN_OPTIONS"),
+                                                  "suppressions=" + suppressions, "print_suppressions=0"]))
+    return env
+
+
+def no_display(demo):
+    """No display at all, and a display that cannot be opened: one line, status 1."""
+    bare = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "TONBROOK_HOST")}
+    for env in (bare, dict(bare, DISPLAY=":4711", SDL_VIDEODRIVER="x11")):
+        with_suppressions(env)
+        run = subprocess.run([demo], env=env, capture_output=True, text=True, timeout=60)
+        lines = run.stderr.splitlines()
+        if run.returncode != 1:
+            fail("exit status %d, expected 1" % run.returncode)
+        if len(lines) != 1 or not lines[0].startswith("tonbrook: "):
+            fail("expected one line on stderr, got %r" % run.stderr)
+        print("ok: " + lines[0])
+
+
+def read_xwd(data):
+    """The pixels of an xwd dump in ZPixmap format: (width, height, rows of RGB tuples)."""
+    fields = struct.unpack(">25I", data[:100])
+    header_size, _, pixmap_format, _, width, height = fields[:6]
+    byte_order, bits_per_pixel, bytes_per_line = fields[7], fields[11], fields[12]
+    masks = fields[14:17]
+    ncolors = fields[19]
+    if pixmap_format != 2 or bits_per_pixel not in (24, 32):
+        fail("unexpected xwd format %d with %d bits per pixel" % (pixmap_format, bits_per_pixel))
+    offset = header_size + 12 * ncolors
+    step = bits_per_pixel // 8
+    order = "little" if byte_order == 0 else "big"
+
+    def channel(value, mask):
+        shift = (mask & -mask).bit_length() - 1
+        return (value & mask) >> shift
+
+    rows = []
+    for y in range(height):
+        line = data[offset + y * bytes_per_line: offset + (y + 1) * bytes_per_line]
+        row = []
+        for x in range(width):
+            v = int.from_bytes(line[x * step: x * step + step], order)
+            row.append(tuple(channel(v, m) for m in masks))
+        rows.append(row)
+    return width, height, rows
+
+
+def write_png(path, width, height, rows):
+    raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in rows)
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)))
+        f.write(chunk(b"IDAT", zlib.compress(raw)))
+        f.write(chunk(b"IEND", b""))
+
+
+def shot(env, wid):
+    data = subprocess.run(["xwd", "-silent", "-id", wid], env=env, capture_output=True, check=True,
+                          timeout=30).stdout
+    return read_xwd(data)
+
+
+def at(rows, x, y):
+    """The desktop pixel of screen pixel (x, y), checked to be one 2 x 2 block."""
+    block = {rows[SCALE * y + j][SCALE * x + i] for i in range(SCALE) for j in range(SCALE)}
+    if len(block) != 1:
+        fail("screen pixel (%d, %d) is not one %dx block: %r" % (x, y, SCALE, block))
+    return block.pop()
+
+
+def expect(rows, x, y, colour, what):
+    got = at(rows, x, y)
+    if got != colour:
+        fail("%s: screen pixel (%d, %d) is %r, expected %r" % (what, x, y, got, colour))
+
+
+def check_drawing(width, height, rows):
+    if (width, height) != (240 * SCALE, 320 * SCALE):
+        fail("the desktop window is %dx%d, expected %dx%d" % (width, height, 240 * SCALE, 320 * SCALE))
+    # Nearest-neighbour scaling: every screen pixel is a uniform 2 x 2 block.
+    for y in range(0, height, SCALE):
+        for x in range(0, width, SCALE):
+            if rows[y][x] != rows[y + 1][x + 1] or rows[y][x] != rows[y][x + 1]:
+                fail("desktop pixels at (%d, %d) are no 2x2 block" % (x, y))
+    expect(rows, 0, 0, (0, 0, 128), "navigation bar")
+    # Client (x, y) is screen (x, y + 26).
+    expect(rows, 20, 46, (255, 0, 0), "filled rectangle, first pixel")
+    expect(rows, 59, 65, (255, 0, 0), "filled rectangle, last pixel")
+    expect(rows, 60, 65, GREY, "right of the filled rectangle")
+    expect(rows, 20, 66, GREY, "below the filled rectangle")
+    for corner in ((10, 86), (110, 86), (110, 126), (10, 126)):
+        expect(rows, corner[0], corner[1], (255, 100, 0), "polyline corner")
+    expect(rows, 111, 126, GREY, "beside the polyline")
+    expect(rows, 130, 46, (0, 0, 0), "rectangle outline")
+    expect(rows, 199, 105, (0, 0, 0), "rectangle outline, bottom right")
+    expect(rows, 131, 47, (0, 0, 255), "rectangle fill")
+    white = sum(1 for y in range(146, 171) for x in range(10, 230) if at(rows, x, y) == (255, 255, 255))
+    if white < 30:
+        fail("only %d white text pixels" % white)
+    other = sum(1 for y in range(146, 171) for x in range(10, 230) if len(set(at(rows, x, y))) != 1)
+    if other:
+        fail("%d text pixels are not grey-scale" % other)
+
+
+def wait_for(predicate, what, seconds=30):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        result = predicate()
+        if result:
+            return result
+        time.sleep(0.2)
+    fail("gave up waiting for " + what)
+
+
+def xvfb(demo, out):
+    for tool in ("Xvfb", "xdotool", "xwd"):
+        if not shutil.which(tool):
+            print("skipped: %s is not installed" % tool)
+            sys.exit(SKIP)
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                               "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    program = None
+    try:
+        with os.fdopen(read_end) as f:
+            display = f.readline().strip()
+        if not display:
+            fail("Xvfb did not start")
+        env = dict(os.environ, DISPLAY=":" + display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
+        with_suppressions(env)
+        env.pop("WAYLAND_DISPLAY", None)
+        env.pop("TONBROOK_HOST", None)
+        program = subprocess.Popen([demo], env=env)
+
+        def window():
+            found = subprocess.run(["xdotool", "search", "--name", "^GDI demo$"], env=env,
+                                   capture_output=True, text=True)
+            return found.stdout.split()[0] if found.stdout.split() else None
+
+        wid = wait_for(window, "the desktop window titled after the program's window")
+
+        def drawn():
+            width, height, rows = shot(env, wid)
+            if (width, height) == (480, 640) and rows[92][40] == (255, 0, 0):
+                return width, height, rows
+            return None
+
+        width, height, rows = wait_for(drawn, "the drawing")
+        write_png(out, width, height, rows)
+        check_drawing(width, height, rows)
+
+        # A tap at screen (100, 200) leaves a mark there.
+        subprocess.run(["xdotool", "mousemove", "--window", wid, str(100 * SCALE), str(200 * SCALE),
+                        "click", "1"], env=env, check=True, timeout=30)
+        wait_for(lambda: shot(env, wid)[2][400][200] == (0, 255, 0), "the mark of the tap")
+
+        # Ctrl+Q reaches the window and ends the program with 0.
+        subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
+        subprocess.run(["xdotool", "key", "ctrl+q"], env=env, check=True, timeout=30)
+        try:
+            code = program.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            fail("Ctrl+Q did not end the program")
+        if code != 0:
+            fail("exit status %d after Ctrl+Q" % code)
+        print("ok: %s shows the drawing at 2x, takes a tap and Ctrl+Q" % out)
+    finally:
+        if program and program.poll() is None:
+            program.kill()
+            program.wait()
+        server.terminate()
+        server.wait()
+
+
+def main():
+    if len(sys.argv) >= 3 and sys.argv[1] == "no-display":
+        no_display(sys.argv[2])
+    elif len(sys.argv) >= 4 and sys.argv[1] == "xvfb":
+        xvfb(sys.argv[2], sys.argv[3])
+    else:
+        print(__doc__)
+        sys.exit(2)
+
+
+if __name__ == "__main__":
+    main()
