@@ -1,11 +1,8 @@
 /*
  * What the controls share: the system classes, notifications and colours
- * from the parent, fonts, a few shapes, and repainting what a top-level
- * window uncovers.
+ * from the parent, fonts, a few shapes and the dialog units.
  */
-#include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "controls/controls.h"
 #include "user/user.h"
@@ -71,19 +68,6 @@ void FillArrow(HDC hdc, const RECT &rc, bool up, int w, HBRUSH brush) {
     int half = up ? i : rows - 1 - i;
     RECT row{cx - half, top + i, cx + half + 1, top + i + 1};
     FillRect(hdc, &row, brush);
-  }
-}
-
-void RepaintBelow(HWND hwnd) {
-  RECT gone;
-  if (!IsWindowVisible(hwnd) || !GetWindowRect(hwnd, &gone)) return;
-  for (HWND top : user::TopLevelWindows()) {
-    RECT rc, part;
-    if (top == hwnd || !GetWindowRect(top, &rc) || !IntersectRect(&part, &gone, &rc)) continue;
-    POINT origin{0, 0};
-    ClientToScreen(top, &origin);
-    OffsetRect(&part, -origin.x, -origin.y);
-    InvalidateRect(top, &part, TRUE);
   }
 }
 

@@ -82,10 +82,6 @@ void FillDisc(HDC hdc, int cx, int cy, int r, HBRUSH brush);
 /* Fills a triangle pointing up or down, its base w wide, centred in rc. */
 void FillArrow(HDC hdc, const RECT &rc, bool up, int w, HBRUSH brush);
 
-/* Queues a repaint of whatever the top-level window hwnd covers on the
- * screen: called before it is hidden or destroyed. */
-void RepaintBelow(HWND hwnd);
-
 /* The window's text. */
 std::u16string TextOf(HWND hwnd);
 

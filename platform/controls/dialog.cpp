@@ -280,7 +280,6 @@ INT_PTR RunModalLoop(HWND hDlg, HWND owner) {
   INT_PTR result = info && info->ended ? info->result : -1;
   if (disabled) EnableWindow(owner, TRUE);
   if (info) {
-    RepaintBelow(hDlg);
     DestroyWindow(hDlg);
   }
   return result;
@@ -318,12 +317,10 @@ BOOL EndDialog(HWND hDlg, INT_PTR nResult) {
   if (!info) return FALSE;
   info->ended = true;
   info->result = nResult;
-  if (info->modal) {
+  if (info->modal)
     PostMessageW(hDlg, WM_NULL, 0, 0);
-  } else {
-    RepaintBelow(hDlg);
+  else
     ShowWindow(hDlg, SW_HIDE);
-  }
   return TRUE;
 }
 

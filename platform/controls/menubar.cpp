@@ -250,7 +250,6 @@ void POPUP_Close(HWND hwnd, Popup *p, WORD command) {
   p->closing = true;
   HWND bar = p->bar;
   if (GetCapture() == hwnd) ReleaseCapture();
-  RepaintBelow(hwnd);
   DestroyWindow(hwnd);
   if (MenuBar *state = IsWindow(bar) ? StateOf<MenuBar>(bar) : nullptr) {
     state->dropped = -1;

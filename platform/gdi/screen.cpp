@@ -1,9 +1,11 @@
 /*
  * The handheld's screen: the framebuffer that window DCs draw on, its
- * change count, and the navigation bar with the active window's title.
+ * change count, and the navigation bar with the active window's title
+ * (and an "ok" for a window with WS_EX_CAPTIONOKBTN).
  */
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "gdi/gdi.h"
 #include "user/user.h"
@@ -12,11 +14,14 @@ namespace plat::gdi {
 namespace {
 
 constexpr int kTitleLeft = 6;
+/* The "ok" of a window with WS_EX_CAPTIONOKBTN fills the bar's right end;
+ * the shell lays the window that takes its taps over the same place. */
+constexpr int kOkWidth = 30;
 
 struct ScreenState {
   Bitmap bitmap{kScreenWidth, kScreenHeight, std::vector<uint32_t>((size_t)kScreenWidth * kScreenHeight, 0)};
   uint64_t version = 0;
-  std::optional<std::u16string> barTitle; /* as last drawn */
+  std::optional<std::pair<std::u16string, bool>> barTitle; /* as last drawn, with "ok" */
 };
 
 ScreenState &State() {
@@ -42,6 +47,22 @@ std::u16string ActiveTitle() {
   return w ? w->text : std::u16string();
 }
 
+bool ActiveHasOk() {
+  user::Window *w = user::FromHandle(GetActiveWindow());
+  return w && (w->exStyle & WS_EX_CAPTIONOKBTN);
+}
+
+/* A white ring with "ok" in it. */
+void PaintOk(HDC hdc) {
+  HGDIOBJ pen = SelectObject(hdc, GetStockObject(WHITE_PEN));
+  HGDIOBJ brush = SelectObject(hdc, GetStockObject(NULL_BRUSH));
+  Ellipse(hdc, kScreenWidth - kOkWidth + 2, 3, kScreenWidth - 2, kNavBarHeight - 3);
+  SelectObject(hdc, pen);
+  SelectObject(hdc, brush);
+  RECT ok{kScreenWidth - kOkWidth, 0, kScreenWidth, kNavBarHeight};
+  DrawTextW(hdc, u"ok", 2, &ok, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+}
+
 }  // namespace
 
 Bitmap &Screen() { return State().bitmap; }
@@ -53,8 +74,9 @@ void ScreenChanged() { ++State().version; }
 void PaintNavigationBar() {
   ScreenState &s = State();
   std::u16string title = ActiveTitle();
-  if (s.barTitle == title) return;
-  s.barTitle = title;
+  bool ok = ActiveHasOk();
+  if (s.barTitle == std::make_pair(title, ok)) return;
+  s.barTitle = std::make_pair(title, ok);
   Dc dc;
   dc.kind = Dc::Kind::Window;
   dc.clip = {RECT{0, 0, kScreenWidth, kNavBarHeight}};
@@ -64,8 +86,9 @@ void PaintNavigationBar() {
   HDC hdc = (HDC)AddObject(std::move(dc));
   RECT bar{0, 0, kScreenWidth, kNavBarHeight};
   FillRect(hdc, &bar, GetSysColorBrush(COLOR_ACTIVECAPTION));
-  RECT text{kTitleLeft, 0, kScreenWidth - kTitleLeft, kNavBarHeight};
+  RECT text{kTitleLeft, 0, kScreenWidth - (ok ? kOkWidth : kTitleLeft), kNavBarHeight};
   DrawTextW(hdc, title.c_str(), (int)title.size(), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  if (ok) PaintOk(hdc);
   RemoveObject(hdc);
 }
 

@@ -6,8 +6,6 @@
  */
 #include "host/desktop.h"
 
-#include "controls/controls.h"
-
 #include <SDL.h>
 
 #include <algorithm>
@@ -19,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "controls/controls.h"
 #include "gdi/gdi.h"
 #include "kernel/kernel.h"
 #include "user/user.h"
