@@ -93,7 +93,7 @@ void RaiseOwnWindow(HWND hwnd) {
     Window *w = FromHandle(*it);
     if (w && w->owner == top && (w->style & WS_VISIBLE)) {
       BringToTop(*it);
-      last = *it;
+      if (!(w->exStyle & WS_EX_NOACTIVATE)) last = *it;
     }
   }
   ActivateWindow(last);
