@@ -107,7 +107,8 @@ bool MatchesWindow(HWND filter, HWND hwnd);
 bool MatchesRange(UINT message, UINT min, UINT max);
 
 /* Raises the process: the desktop window, then hwnd's top-level window and
- * its owned windows, the last owned one active. The request of a second
+ * its owned windows, the topmost owned one that may be active (not
+ * WS_EX_NOACTIVATE, as the menu bar) active. The request of a second
  * process ends here too. */
 void RaiseOwnWindow(HWND hwnd);
 

@@ -235,6 +235,29 @@ TEST_F(Dialogs, TheMenuBarsFileButtonDropsItsMenuAndExitReachesTheOwner) {
   EXPECT_EQ(Got(top, WM_COMMAND), (Pairs{{40004, 0}}));
 }
 
+TEST_F(Dialogs, RaisingTheProgramActivatesItsWindowOrItsAboutBoxNeverTheMenuBar) {
+  HWND top = nullptr, raisedTo = nullptr, raisedWithBox = nullptr;
+  RunLoop({Step::Call(10,
+                      [&] {
+                        SetForegroundWindow((HWND)((ULONG_PTR)top | 1));
+                        raisedTo = GetActiveWindow();
+                        DialogBoxIndirectParamW(plat::ModuleInstance(), AboutTemplate(), top, AboutProc, 0);
+                        PostQuitMessage(0);
+                      }),
+           Step::Call(20,
+                      [&] {
+                        SetForegroundWindow((HWND)((ULONG_PTR)top | 1));
+                        raisedWithBox = GetActiveWindow();
+                        EndDialog(g_dlg, IDOK);
+                      })},
+          [&] {
+            top = Top();
+            MenuBarFor(top);
+          });
+  EXPECT_EQ(raisedTo, top);
+  EXPECT_EQ(raisedWithBox, g_dlg);
+}
+
 TEST_F(Dialogs, AMenuBarNeedsItsRecordParentAndResources) {
   HWND top = Top();
   SHMENUBARINFO mbi{};
