@@ -165,7 +165,9 @@ def xvfb(demo, out):
             display = f.readline().strip()
         if not display:
             fail("Xvfb did not start")
-        env = dict(os.environ, DISPLAY=":" + display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
+        # The plain X11 framebuffer: no OpenGL driver threads in the process.
+        env = dict(os.environ, DISPLAY=":" + display, SDL_VIDEODRIVER="x11", SDL_FRAMEBUFFER_ACCELERATION="0",
+                   SDL_AUDIODRIVER="dummy")
         with_suppressions(env)
         env.pop("WAYLAND_DISPLAY", None)
         env.pop("TONBROOK_HOST", None)
