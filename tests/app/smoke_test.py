@@ -9,7 +9,6 @@ recording is the 495.263671875 Hz square loop repeated seamlessly from its
 first sample. Exits with 77 (skipped) when Xvfb, xdotool or xwd is missing.
 """
 import os
-import shutil
 import struct
 import subprocess
 import sys
@@ -18,7 +17,6 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
 import desktop_test as desk  # noqa: E402
 
-SKIP = 77
 SCALE = 2
 
 
@@ -50,42 +48,20 @@ def check_recording(recorded, loop):
 
 def main():
     program, render, out = sys.argv[1:4]
-    for tool in ("Xvfb", "xdotool", "xwd"):
-        if not shutil.which(tool):
-            print("skipped: %s is not installed" % tool)
-            sys.exit(SKIP)
+    desk.require_x_tools()
     recording = os.path.join(out, "tonbrook.raw")
     loop_path = os.path.join(out, "square.raw")
     subprocess.run([render, "square", "500", "--raw", "-q", "-o", loop_path], check=True)
     loop = samples(loop_path)
 
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                               "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
-    os.close(write_end)
+    server, display = desk.start_xvfb()
     proc = None
     try:
-        with os.fdopen(read_end) as f:
-            display = f.readline().strip()
-        if not display:
-            print("skipped: Xvfb could not start")
-            sys.exit(SKIP)
-        # The plain X11 framebuffer: no OpenGL driver threads in the process.
-        env = dict(os.environ, DISPLAY=":" + display, SDL_VIDEODRIVER="x11", SDL_FRAMEBUFFER_ACCELERATION="0",
-                   SDL_AUDIODRIVER="disk",
-                   SDL_DISKAUDIOFILE=recording)
-        desk.with_suppressions(env)
-        for name in ("WAYLAND_DISPLAY", "TONBROOK_HOST", "TONBROOK_WAVE", "XDG_RUNTIME_DIR"):
-            env.pop(name, None)
-        env["XDG_RUNTIME_DIR"] = out
+        # A runtime directory of its own: a Tonbrook already running elsewhere
+        # is not taken for this one's first instance.
+        env = desk.x11_env(display, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=recording, XDG_RUNTIME_DIR=out)
         proc = subprocess.Popen([program], env=env)
-
-        def window():
-            found = subprocess.run(["xdotool", "search", "--name", "^Tonbrook$"], env=env,
-                                   capture_output=True, text=True)
-            return found.stdout.split()[0] if found.stdout.split() else None
-
-        wid = desk.wait_for(window, "Tonbrook's window")
+        wid = desk.find_window(env, "Tonbrook")
         desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == (100, 100, 100), "the grey window")
 
         tap(env, wid, 40, 26 + 139 + 12)   # Square

@@ -150,35 +150,58 @@ def wait_for(predicate, what, seconds=30):
     fail("gave up waiting for " + what)
 
 
-def xvfb(demo, out):
+def require_x_tools():
+    """Skips the test (exit 77) when Xvfb, xdotool or xwd is missing."""
     for tool in ("Xvfb", "xdotool", "xwd"):
         if not shutil.which(tool):
             print("skipped: %s is not installed" % tool)
             sys.exit(SKIP)
+
+
+def start_xvfb():
+    """Starts Xvfb on a free display: (server, display); skips when it cannot start."""
     read_end, write_end = os.pipe()
     server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
                                "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
     os.close(write_end)
+    with os.fdopen(read_end) as f:
+        display = f.readline().strip()
+    if not display:
+        server.terminate()
+        server.wait()
+        print("skipped: Xvfb could not start")
+        sys.exit(SKIP)
+    return server, display
+
+
+def x11_env(display, **settings):
+    """The environment of a program on the X display: SDL's plain X11 framebuffer (no
+    OpenGL driver threads in the process), no host or audio choices inherited."""
+    env = dict(os.environ, DISPLAY=":" + display, SDL_VIDEODRIVER="x11", SDL_FRAMEBUFFER_ACCELERATION="0")
+    for name in ("WAYLAND_DISPLAY", "TONBROOK_HOST", "TONBROOK_WAVE"):
+        env.pop(name, None)
+    env.update(settings)
+    return with_suppressions(env)
+
+
+def find_window(env, title):
+    """The X window id of the window titled exactly title, waited for."""
+    def window():
+        found = subprocess.run(["xdotool", "search", "--name", "^%s$" % title], env=env,
+                               capture_output=True, text=True)
+        return found.stdout.split()[0] if found.stdout.split() else None
+
+    return wait_for(window, "the desktop window titled " + title)
+
+
+def xvfb(demo, out):
+    require_x_tools()
+    server, display = start_xvfb()
     program = None
     try:
-        with os.fdopen(read_end) as f:
-            display = f.readline().strip()
-        if not display:
-            fail("Xvfb did not start")
-        # The plain X11 framebuffer: no OpenGL driver threads in the process.
-        env = dict(os.environ, DISPLAY=":" + display, SDL_VIDEODRIVER="x11", SDL_FRAMEBUFFER_ACCELERATION="0",
-                   SDL_AUDIODRIVER="dummy")
-        with_suppressions(env)
-        env.pop("WAYLAND_DISPLAY", None)
-        env.pop("TONBROOK_HOST", None)
+        env = x11_env(display, SDL_AUDIODRIVER="dummy")
         program = subprocess.Popen([demo], env=env)
-
-        def window():
-            found = subprocess.run(["xdotool", "search", "--name", "^GDI demo$"], env=env,
-                                   capture_output=True, text=True)
-            return found.stdout.split()[0] if found.stdout.split() else None
-
-        wid = wait_for(window, "the desktop window titled after the program's window")
+        wid = find_window(env, "GDI demo")
 
         def drawn():
             width, height, rows = shot(env, wid)
