@@ -226,11 +226,8 @@ LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
       if (IsRadio(TypeOf(hwnd))) return DLGC_BUTTON | DLGC_RADIOBUTTON;
       return TypeOf(hwnd) == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON;
     case WM_SETTEXT:
-    case WM_ENABLE: {
-      LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return result;
-    }
+    case WM_ENABLE:
+      return DefWindowProcAndRepaint(hwnd, msg, wParam, lParam);
     default:
       return DefWindowProcW(hwnd, msg, wParam, lParam);
   }

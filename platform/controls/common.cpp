@@ -40,6 +40,12 @@ void NotifyParent(HWND hwnd, WORD code) {
   SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code), (LPARAM)hwnd);
 }
 
+LRESULT DefWindowProcAndRepaint(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
+  InvalidateRect(hwnd, nullptr, TRUE);
+  return result;
+}
+
 HBRUSH ControlBrush(HWND hwnd, UINT msg, HDC hdc) {
   HWND parent = GetParent(hwnd);
   HBRUSH brush = (HBRUSH)SendMessageW(parent, msg, (WPARAM)hdc, (LPARAM)hwnd);

@@ -68,6 +68,11 @@ inline constexpr RECT kCaptionOkRect{kScreenWidth - 30, 0, kScreenWidth, kNavBar
 /* Sends WM_COMMAND with the control's id and code to its parent. */
 void NotifyParent(HWND hwnd, WORD code);
 
+/* Lets the default procedure take a message that changes what a control
+ * shows (its text, its enabled state), then repaints the control; returns
+ * the default procedure's result. */
+LRESULT DefWindowProcAndRepaint(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
 /* Asks the parent for the control's brush and colours with a WM_CTLCOLOR*
  * message; the default ones when the parent gives none. */
 HBRUSH ControlBrush(HWND hwnd, UINT msg, HDC hdc);

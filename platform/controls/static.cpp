@@ -122,11 +122,8 @@ LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_GETDLGCODE:
       return DLGC_STATIC;
     case WM_SETTEXT:
-    case WM_ENABLE: {
-      LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return result;
-    }
+    case WM_ENABLE:
+      return DefWindowProcAndRepaint(hwnd, msg, wParam, lParam);
     default:
       return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
