@@ -1,9 +1,12 @@
 /*
  * BUTTON: push buttons and radio buttons. A tap (stylus down and up inside)
  * reports BN_CLICKED to the parent; an automatic radio button checks itself
- * first and unchecks the others of its group. The colours come from the
- * parent's WM_CTLCOLORBTN.
+ * first and unchecks the others of its group. Space does the same from the
+ * keyboard: pressed while the key is down, clicked when it comes up. The
+ * colours come from the parent's WM_CTLCOLORBTN.
  */
+#include <algorithm>
+
 #include "controls/controls.h"
 #include "user/user.h"
 
@@ -17,6 +20,7 @@ struct Button {
   UINT check = BST_UNCHECKED;
   bool pushed = false;   /* the pressed look */
   bool tracking = false; /* the stylus went down on it */
+  bool spaceDown = false; /* Space went down on it */
   HFONT font = nullptr;
 };
 
@@ -32,9 +36,9 @@ std::vector<HWND> GroupOf(HWND hwnd) {
   user::Window *parent = user::FromHandle(GetParent(hwnd));
   if (!parent) return {hwnd};
   const std::vector<HWND> &kids = parent->children;
-  size_t self = 0;
-  while (kids[self] != hwnd) ++self;
-  size_t first = self;
+  auto found = std::find(kids.begin(), kids.end(), hwnd);
+  if (found == kids.end()) return {hwnd};
+  size_t first = (size_t)(found - kids.begin());
   while (first > 0 && !(GetWindowLongW(kids[first], GWL_STYLE) & WS_GROUP)) --first;
   std::vector<HWND> group{kids[first]};
   for (size_t i = first + 1; i < kids.size(); ++i) {
@@ -100,6 +104,27 @@ void BUTTON_LButtonUp(HWND hwnd, Button *b, LPARAM lParam) {
   BUTTON_SetPushed(hwnd, b, false);
   if (GetCapture() == hwnd) ReleaseCapture();
   if (clicked) BUTTON_Click(hwnd);
+}
+
+void BUTTON_KeyDown(HWND hwnd, Button *b, WPARAM vk) {
+  if (vk != VK_SPACE || b->tracking) return;
+  b->spaceDown = true;
+  BUTTON_SetPushed(hwnd, b, true);
+}
+
+void BUTTON_KeyUp(HWND hwnd, Button *b, WPARAM vk) {
+  if (vk != VK_SPACE || !b->spaceDown) return;
+  b->spaceDown = false;
+  bool clicked = b->pushed;
+  BUTTON_SetPushed(hwnd, b, false);
+  if (clicked) BUTTON_Click(hwnd);
+}
+
+/* Losing the focus with Space held lets the button go without a click. */
+void BUTTON_KillFocus(HWND hwnd, Button *b) {
+  if (!b->spaceDown) return;
+  b->spaceDown = false;
+  BUTTON_SetPushed(hwnd, b, false);
 }
 
 void BUTTON_SetCheck(HWND hwnd, Button *b, WPARAM state) {
@@ -202,6 +227,15 @@ LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         b->tracking = false;
         BUTTON_SetPushed(hwnd, b, false);
       }
+      return 0;
+    case WM_KEYDOWN:
+      BUTTON_KeyDown(hwnd, b, wParam);
+      return 0;
+    case WM_KEYUP:
+      BUTTON_KeyUp(hwnd, b, wParam);
+      return 0;
+    case WM_KILLFOCUS:
+      BUTTON_KillFocus(hwnd, b);
       return 0;
     case BM_GETCHECK:
       return b->check;

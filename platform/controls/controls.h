@@ -13,6 +13,8 @@
 
 #include <string>
 
+#include "user/user.h"
+
 namespace plat::controls {
 
 /* Registers the system classes (BUTTON, EDIT, STATIC, the up-down control,
@@ -22,7 +24,7 @@ void Install();
 
 /* The class names and procedures behind Install. */
 inline constexpr WCHAR kDialogClass[] = u"#32770";
-inline constexpr WCHAR kPopupMenuClass[] = u"#32768";
+inline constexpr const WCHAR *kPopupMenuClass = user::kMenuClassName;
 inline constexpr WCHAR kMenuBarClass[] = u"menu_worker";
 inline constexpr WCHAR kCaptionOkClass[] = u"caption_ok";
 LRESULT CALLBACK ButtonWndProc(HWND, UINT, WPARAM, LPARAM);

@@ -3,7 +3,8 @@
  * buttons built from the menu-bar template (RCDATA), its menu and its
  * strings. A drop-down button opens its pop-up of the menu above the bar; a
  * choice there, or a plain button, sends WM_COMMAND to the bar's owner. A
- * tap outside the pop-up closes it.
+ * tap outside the pop-up closes it, and so does Esc; while it is open the
+ * arrow keys and Enter choose from it.
  *
  * The template: the menu's id and the number of buttons, then seven words a
  * button: image (I_IMAGENONE for text), command, state, style, the string
@@ -223,6 +224,11 @@ LRESULT MENUBAR_Paint(HWND hwnd, MenuBar *bar) {
   return 0;
 }
 
+/* An item a tap or Enter may choose: not a separator, greyed or a pop-up. */
+bool Choosable(const res::MenuItem &item) {
+  return !item.IsSeparator() && !(item.flags & (MF_GRAYED | MF_DISABLED | MF_POPUP));
+}
+
 /* The item under a point of the pop-up, -1 for none, a separator or a
  * greyed item. */
 int ItemAt(HWND hwnd, const Popup *p, LPARAM lParam) {
@@ -234,10 +240,7 @@ int ItemAt(HWND hwnd, const Popup *p, LPARAM lParam) {
   for (size_t i = 0; i < p->items.size(); ++i) {
     const res::MenuItem &item = p->items[i];
     int h = item.IsSeparator() ? kSeparatorHeight : kItemHeight;
-    if (pt.y < y + h) {
-      bool choosable = !item.IsSeparator() && !(item.flags & (MF_GRAYED | MF_DISABLED | MF_POPUP));
-      return choosable ? (int)i : -1;
-    }
+    if (pt.y < y + h) return Choosable(item) ? (int)i : -1;
     y += h;
   }
   return -1;
@@ -287,6 +290,36 @@ void POPUP_LButtonUp(HWND hwnd, Popup *p, LPARAM lParam) {
     POPUP_Close(hwnd, p, p->items[(size_t)i].id);
   else
     POPUP_SetHot(hwnd, p, -1);
+}
+
+/* The keys of an open pop-up: Esc closes it, the arrows move the lit item
+ * over the items that can be chosen (round the ends), Enter chooses the lit
+ * item. */
+void POPUP_KeyDown(HWND hwnd, Popup *p, WPARAM vk) {
+  int n = (int)p->items.size();
+  switch (vk) {
+    case VK_ESCAPE:
+      POPUP_Close(hwnd, p, 0);
+      break;
+    case VK_RETURN:
+      if (p->hot >= 0) POPUP_Close(hwnd, p, p->items[(size_t)p->hot].id);
+      break;
+    case VK_UP:
+    case VK_DOWN: {
+      int step = vk == VK_DOWN ? 1 : n - 1;
+      int i = p->hot >= 0 ? p->hot : (vk == VK_DOWN ? n - 1 : 0);
+      for (int tries = 0; tries < n; ++tries) {
+        i = (i + step) % n;
+        if (Choosable(p->items[(size_t)i])) {
+          POPUP_SetHot(hwnd, p, i);
+          break;
+        }
+      }
+      break;
+    }
+    default:
+      break;
+  }
 }
 
 LRESULT POPUP_Paint(HWND hwnd, Popup *p) {
@@ -387,6 +420,9 @@ LRESULT CALLBACK PopupMenuWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_LBUTTONUP:
       POPUP_LButtonUp(hwnd, p, lParam);
+      return 0;
+    case WM_KEYDOWN:
+      POPUP_KeyDown(hwnd, p, wParam);
       return 0;
     case WM_CAPTURECHANGED:
       if ((HWND)lParam != hwnd) POPUP_Close(hwnd, p, 0);

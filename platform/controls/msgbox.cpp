@@ -1,11 +1,17 @@
 /*
  * MessageBoxW: a modal box in the middle of the screen with its caption in
  * a bar at its top, the text, and a row of push buttons. It is a dialog
- * with its own procedure, run by the dialog's modal loop.
+ * with its own procedure, run by the dialog's modal loop. When nobody is
+ * there to see it (an unattended host), the box is one line on standard
+ * error and its default button is taken at once.
  */
+#include <stdio.h>
+
 #include <algorithm>
 
 #include "controls/controls.h"
+#include "host/host.h"
+#include "kernel/kernel.h"
 #include "user/user.h"
 
 namespace plat::controls {
@@ -103,6 +109,13 @@ int TextHeight(LPCWSTR text, int width) {
   return std::max<int>(rc.bottom - rc.top, 1);
 }
 
+/* The box with nobody to answer it: "caption: text" on standard error,
+ * and the default button's id. */
+int AnswerUnattended(LPCWSTR caption, LPCWSTR text, int defaultId) {
+  fprintf(stderr, "%s: %s\n", Utf8(caption).c_str(), Utf8(text).c_str());
+  return defaultId;
+}
+
 }  // namespace
 }  // namespace plat::controls
 
@@ -118,6 +131,9 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
   HWND owner = hWnd ? plat::user::TopLevelOf(hWnd) : nullptr;
   if (hWnd && !owner) return 0;
   LPCWSTR text = lpText ? lpText : u"";
+  LPCWSTR caption = lpCaption ? lpCaption : u"Error";
+  int defIndex = std::min<int>((int)((uType & MB_DEFMASK) >> 8), set.count - 1);
+  if (plat::host::Current()->Unattended()) return AnswerUnattended(caption, text, set.ids[defIndex]);
   int textWidth = kBoxWidth - 2 - 2 * kMargin;
   int textHeight = TextHeight(text, textWidth);
   int height = 2 + kCaptionHeight + kMargin + textHeight + kMargin + kButtonHeight + kMargin;
@@ -125,14 +141,13 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
   int left = (kScreenWidth - kBoxWidth) / 2;
   int top = std::max(kNavBarHeight, kNavBarHeight + (kScreenHeight - kNavBarHeight - kMenuBarHeight - height) / 2);
   RECT rc{left, top, left + kBoxWidth, top + height};
-  HWND hDlg = CreateDialogWindow(WS_POPUP | WS_BORDER, 0, lpCaption ? lpCaption : u"Error", rc, owner,
+  HWND hDlg = CreateDialogWindow(WS_POPUP | WS_BORDER, 0, caption, rc, owner,
                                  nullptr, MsgBoxProc, nullptr);
   if (!hDlg) return 0;
 
   CreateWindowExW(0, u"STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kMargin,
                   kCaptionHeight + kMargin, textWidth, textHeight, hDlg, (HMENU)(INT_PTR)0xFFFF,
                   nullptr, nullptr);
-  int defIndex = std::min<int>((int)((uType & MB_DEFMASK) >> 8), set.count - 1);
   int rowWidth = set.count * kButtonWidth + (set.count - 1) * kButtonGap;
   int x = (kBoxWidth - 2 - rowWidth) / 2;
   int y = height - 2 - kMargin - kButtonHeight;

@@ -102,9 +102,11 @@ void UPDOWN_ShowPos(HWND hwnd, UpDown *u) {
 }
 
 /* The position as the buddy shows it: the low word is the position, the
- * high word nonzero when the buddy holds no number within the range. */
+ * high word nonzero when it could not be read from a buddy: there is none,
+ * the control does not keep its number (no UDS_SETBUDDYINT), or the buddy
+ * holds no number within the range. */
 LRESULT UPDOWN_GetPos(HWND hwnd, UpDown *u) {
-  if (!(StyleOf(hwnd) & UDS_SETBUDDYINT) || !IsWindow(u->buddy)) return MAKELRESULT(u->pos, 0);
+  if (!(StyleOf(hwnd) & UDS_SETBUDDYINT) || !IsWindow(u->buddy)) return MAKELRESULT(u->pos, 1);
   long value;
   if (!ParsePos(TextOf(u->buddy), u->base, &value) || value < RangeMin(u) || value > RangeMax(u))
     return MAKELRESULT(u->pos, 1);
@@ -158,15 +160,19 @@ int CurrentStep(const UpDown *u) {
 }
 
 /* One step of the pressed arrow, toward the upper end for the up arrow.
- * At the end of the range it stops there, or wraps with UDS_WRAP. */
-void UPDOWN_Step(HWND hwnd, UpDown *u) {
-  if (u->pressed == Arrow::None) return;
+ * At the end of the range it stops there, or wraps with UDS_WRAP. The
+ * parent may destroy the control while it hears of the step: then nothing
+ * more is done, and the result is false. */
+bool UPDOWN_Step(HWND hwnd, UpDown *u) {
+  if (u->pressed == Arrow::None) return true;
   UPDOWN_GetPos(hwnd, u);
   int toward = (u->upper >= u->lower) ? 1 : -1;
   int delta = CurrentStep(u) * (u->pressed == Arrow::Up ? toward : -toward);
   HWND parent = GetParent(hwnd);
   NMUPDOWN nm{{hwnd, (UINT_PTR)GetDlgCtrlID(hwnd), UDN_DELTAPOS}, u->pos, delta};
-  if (SendMessageW(parent, WM_NOTIFY, nm.hdr.idFrom, (LPARAM)&nm)) return;
+  LRESULT refused = SendMessageW(parent, WM_NOTIFY, nm.hdr.idFrom, (LPARAM)&nm);
+  if (!IsWindow(hwnd)) return false;
+  if (refused) return true;
   int target = u->pos + nm.iDelta;
   if (target < RangeMin(u) || target > RangeMax(u)) {
     if (StyleOf(hwnd) & UDS_WRAP)
@@ -174,10 +180,11 @@ void UPDOWN_Step(HWND hwnd, UpDown *u) {
     else
       target = std::clamp(target, RangeMin(u), RangeMax(u));
   }
-  if (target == u->pos) return;
+  if (target == u->pos) return true;
   u->pos = target;
   UPDOWN_ShowPos(hwnd, u);
   SendMessageW(parent, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, u->pos), (LPARAM)hwnd);
+  return IsWindow(hwnd) != FALSE;
 }
 
 /* Which arrow lies under a point: the upper half is the up arrow. */
@@ -197,8 +204,7 @@ void UPDOWN_LButtonDown(HWND hwnd, UpDown *u, LPARAM lParam) {
   u->pressed = arrow;
   u->pressedAt = GetTickCount();
   InvalidateRect(hwnd, nullptr, FALSE);
-  UPDOWN_Step(hwnd, u);
-  SetTimer(hwnd, kTimerId, kFirstRepeat, nullptr);
+  if (UPDOWN_Step(hwnd, u)) SetTimer(hwnd, kTimerId, kFirstRepeat, nullptr);
 }
 
 void UPDOWN_Release(HWND hwnd, UpDown *u) {

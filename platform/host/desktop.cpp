@@ -30,31 +30,6 @@ constexpr int kDefaultScale = 2;
 /* Floor division, for points left of or above the screen. */
 int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
-std::string Utf8(const std::u16string &s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    char32_t c = s[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
-    if (c < 0x80) {
-      out += (char)c;
-    } else if (c < 0x800) {
-      out += (char)(0xC0 | c >> 6);
-      out += (char)(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += (char)(0xE0 | c >> 12);
-      out += (char)(0x80 | ((c >> 6) & 0x3F));
-      out += (char)(0x80 | (c & 0x3F));
-    } else {
-      out += (char)(0xF0 | c >> 18);
-      out += (char)(0x80 | ((c >> 12) & 0x3F));
-      out += (char)(0x80 | ((c >> 6) & 0x3F));
-      out += (char)(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 /* The window a close of the desktop window asks to close: the owner at the
  * root of the active window (the main window when a dialog is up), else the
  * topmost top-level window. */
@@ -294,7 +269,7 @@ void StopDesktop() {
 int RunProgram(WinMainFn winMain, HINSTANCE hInstance) {
   static WCHAR noCommandLine[] = u"";
   const char *host = std::getenv("TONBROOK_HOST");
-  if (host && std::string(host) == "headless") return RunWinMain({}, winMain, hInstance, SW_SHOW);
+  if (host && std::string(host) == "headless") return RunWinMainUnattended(winMain, hInstance);
   if (!StartDesktop()) return 1;
   int code = winMain(hInstance, nullptr, noCommandLine, SW_SHOW);
   StopDesktop();

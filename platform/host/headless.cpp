@@ -9,7 +9,7 @@
 
 namespace plat::host {
 
-Headless::Headless(Script script) {
+Headless::Headless(Script script, bool unattended) : m_unattended(unattended) {
   std::stable_sort(script.begin(), script.end(),
                    [](const Step &a, const Step &b) { return a.at < b.at; });
   m_steps.assign(std::make_move_iterator(script.begin()), std::make_move_iterator(script.end()));
@@ -83,8 +83,9 @@ void InjectKey(int vk, bool ctrl) {
   if (ctrl) user::PostInput(user::InputKind::KeyUp, VK_CONTROL, 0);
 }
 
-int Run(Script script, const std::function<int(Headless &)> &body) {
-  auto host = std::make_shared<Headless>(std::move(script));
+namespace {
+
+int RunOn(std::shared_ptr<Headless> host, const std::function<int(Headless &)> &body) {
   user::PaintHooks before = user::Hooks();
   gdi::Install();
   controls::Install();
@@ -97,10 +98,24 @@ int Run(Script script, const std::function<int(Headless &)> &body) {
   return result;
 }
 
-int RunWinMain(Script script, WinMainFn winMain, HINSTANCE hInstance, int nCmdShow) {
+int NoCommandLine(WinMainFn winMain, HINSTANCE hInstance, int nCmdShow) {
   static WCHAR noCommandLine[] = u"";
-  return Run(std::move(script),
-             [&](Headless &) { return winMain(hInstance, nullptr, noCommandLine, nCmdShow); });
+  return winMain(hInstance, nullptr, noCommandLine, nCmdShow);
+}
+
+}  // namespace
+
+int Run(Script script, const std::function<int(Headless &)> &body) {
+  return RunOn(std::make_shared<Headless>(std::move(script)), body);
+}
+
+int RunWinMain(Script script, WinMainFn winMain, HINSTANCE hInstance, int nCmdShow) {
+  return Run(std::move(script), [&](Headless &) { return NoCommandLine(winMain, hInstance, nCmdShow); });
+}
+
+int RunWinMainUnattended(WinMainFn winMain, HINSTANCE hInstance) {
+  return RunOn(std::make_shared<Headless>(Script{}, true),
+               [&](Headless &) { return NoCommandLine(winMain, hInstance, SW_SHOW); });
 }
 
 }  // namespace plat::host

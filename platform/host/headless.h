@@ -51,8 +51,9 @@ using Script = std::vector<Step>;
 
 class Headless : public Backend {
  public:
-  /* The clock starts at 0; the steps run in order of their times. */
-  explicit Headless(Script script = {});
+  /* The clock starts at 0; the steps run in order of their times. An
+   * unattended host has nobody to answer a message box (see Backend). */
+  explicit Headless(Script script = {}, bool unattended = false);
 
   uint64_t Now() override;
   /* Moves the clock to the deadline or to the next step, whichever comes
@@ -63,6 +64,7 @@ class Headless : public Backend {
   void Wait(std::optional<uint64_t> deadline) override;
   void Wake() override;
   void Raise() override;
+  bool Unattended() override { return m_unattended; }
 
   /* How often the desktop window was asked to come to the front. */
   int Raises();
@@ -74,6 +76,7 @@ class Headless : public Backend {
   uint64_t m_clock = 0;
   bool m_woken = false;
   int m_raises = 0;
+  const bool m_unattended;
 };
 
 /* Injects a tap (button down and up) at a screen point, and a key press and
@@ -91,6 +94,10 @@ int Run(Script script, const std::function<int(Headless &)> &body);
  * host playing script; returns its exit code. */
 using WinMainFn = int (*)(HINSTANCE, HINSTANCE, LPWSTR, int);
 int RunWinMain(Script script, WinMainFn winMain, HINSTANCE hInstance, int nCmdShow = SW_SHOW);
+
+/* Runs a program's WinMain under an unattended headless host, as a program
+ * started with TONBROOK_HOST=headless runs; returns its exit code. */
+int RunWinMainUnattended(WinMainFn winMain, HINSTANCE hInstance);
 
 }  // namespace plat::host
 

@@ -41,6 +41,11 @@ class Backend {
   virtual void Wake() = 0;
   /* Brings the desktop window that shows the handheld to the front. */
   virtual void Raise() = 0;
+  /* True when nobody sees the screen or can touch it (a program started
+   * headless from its environment, with no script): a message box then
+   * writes its caption and text on standard error and takes its default
+   * button at once, so that the program can go on and end. */
+  virtual bool Unattended() { return false; }
 };
 
 /* The backend in use (the system backend when none was installed). A

@@ -2,7 +2,8 @@
  * kernel/kernel.h - platform-internal controls of the kernel services.
  *
  * The host (and a test) may replace the source of the millisecond tick, for
- * example with a virtual clock; a test may make local memory run out.
+ * example with a virtual clock; a test may make local memory run out. Texts
+ * leave the handheld's wide characters as UTF-8.
  */
 #ifndef TONBROOK_PLATFORM_KERNEL_H
 #define TONBROOK_PLATFORM_KERNEL_H
@@ -10,6 +11,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 namespace plat {
 
@@ -23,6 +25,9 @@ DWORD MonotonicTickCount();
 /* Makes LocalAlloc fail from the (n + 1)-th call on, as if memory had run
  * out; a negative n (the default) lets every call through. */
 void FailLocalAllocAfter(int n);
+
+/* UTF-8 of a UTF-16 text; a lone surrogate is written as it is. */
+std::string Utf8(const std::u16string &s);
 
 }  // namespace plat
 

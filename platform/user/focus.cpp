@@ -50,6 +50,15 @@ HWND NextActive(HWND gone) {
   return nullptr;
 }
 
+/* Where keys go: to an open pop-up menu while it holds the stylus, as the
+ * menu's tracking takes the keyboard; else to the focus, else to the active
+ * window. */
+HWND KeyboardTarget() {
+  Window *capture = g_capture ? FromHandle(g_capture) : nullptr;
+  if (capture && capture->cls->name == kMenuClassName) return g_capture;
+  return g_focus ? g_focus : g_active;
+}
+
 }  // namespace
 
 void ActivateWindow(HWND hwnd) {
@@ -105,7 +114,7 @@ bool ResolveInput(InputKind kind, int a, int b, MSG *msg) {
   switch (kind) {
     case InputKind::KeyDown:
     case InputKind::KeyUp: {
-      HWND target = g_focus ? g_focus : g_active;
+      HWND target = KeyboardTarget();
       if (!target || !IsWindow(target)) return false;
       bool up = kind == InputKind::KeyUp;
       msg->hwnd = target;

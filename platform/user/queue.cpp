@@ -235,12 +235,15 @@ BOOL TranslateMessage(const MSG *lpMsg) {
 }
 
 /* Hands a message to its window's procedure (or a WM_TIMER to its timer
- * procedure) and returns the result; 0 for no window. A WM_PAINT that the
- * procedure did not validate is validated, so it does not come back forever. */
+ * procedure) and returns the result; 0 for no window. A WM_TIMER whose
+ * lParam is not the procedure of a live timer is dropped (0): a forged or
+ * stale message never becomes a call. A WM_PAINT that the procedure did not
+ * validate is validated, so it does not come back forever. */
 LRESULT DispatchMessageW(const MSG *lpMsg) {
   if (!lpMsg) return 0;
   if (lpMsg->message == WM_TIMER && lpMsg->lParam) {
-    ((TIMERPROC)lpMsg->lParam)(lpMsg->hwnd, WM_TIMER, lpMsg->wParam, GetTickCount());
+    TIMERPROC proc = (TIMERPROC)lpMsg->lParam;
+    if (IsTimerProc(proc)) proc(lpMsg->hwnd, WM_TIMER, lpMsg->wParam, GetTickCount());
     return 0;
   }
   Window *w = FromHandle(lpMsg->hwnd);

@@ -52,6 +52,10 @@ bool TakeDueTimer(HWND filter, UINT min, UINT max, bool remove, MSG *msg) {
   return true;
 }
 
+bool IsTimerProc(TIMERPROC proc) {
+  return proc && std::any_of(g_timers.begin(), g_timers.end(), [&](const Timer &t) { return t.proc == proc; });
+}
+
 void ForgetTimersFor(HWND hwnd) {
   std::erase_if(g_timers, [&](const Timer &t) { return t.hwnd == hwnd; });
 }

@@ -21,6 +21,9 @@
 
 namespace plat::user {
 
+/* The class of pop-up menus, as the system names it. */
+inline constexpr WCHAR kMenuClassName[] = u"#32768";
+
 struct Class {
   ATOM atom;
   std::u16string name;
@@ -97,6 +100,9 @@ void ForgetFocusFor(HWND hwnd);
 /* Earliest due time among timers, and the due timer message if any. */
 bool NextTimerDue(uint64_t *when);
 bool TakeDueTimer(HWND filter, UINT min, UINT max, bool remove, MSG *msg);
+/* Whether proc is the procedure of a timer that SetTimer made and that has
+ * not been killed; DispatchMessageW calls nothing else from a WM_TIMER. */
+bool IsTimerProc(TIMERPROC proc);
 
 /* A window that needs painting, for the WM_PAINT of the queue. */
 HWND FindWindowToPaint(HWND filter);

@@ -1,4 +1,7 @@
 #include "app_fixture.h"
+#include <stdio.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +45,29 @@ TEST_F(Failures, ARefusedWriteIsReportedAndEndsTheProgram) {
   EXPECT_EQ(MainWindow(), nullptr);
   EXPECT_FALSE(g_bPlaying);
   EXPECT_EQ(CallsOf("waveOutClose").size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// Started headless with no sound and nobody to tap the box, the program
+// writes the box on standard error, takes its OK and ends with status 0.
+TEST(UnattendedProgram, AnErrorBoxWithNobodyToAnswerItIsWrittenOutAndTheProgramEnds) {
+  char szDir[] = "/tmp/tonbrook-unattended-XXXXXX";
+  ASSERT_NE(mkdtemp(szDir), nullptr);
+  std::string cmd = std::string("env -i TONBROOK_HOST=headless TONBROOK_WAVE=null XDG_RUNTIME_DIR=") + szDir +
+                    " timeout 20 '" TONBROOK_BINARY "' 2>&1";
+  FILE *pipe = popen(cmd.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  char buf[256];
+  while (fgets(buf, sizeof buf, pipe)) output += buf;
+  int status = pclose(pipe);
+  rmdir(szDir);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "124 means it was still waiting after 20 s";
+  EXPECT_EQ(output, "Error: Unable to initialise Sound System\n");
 }
 
 }  // namespace

@@ -235,6 +235,54 @@ TEST_F(Dialogs, TheMenuBarsFileButtonDropsItsMenuAndExitReachesTheOwner) {
   EXPECT_EQ(Got(top, WM_COMMAND), (Pairs{{40004, 0}}));
 }
 
+TEST_F(Dialogs, EscClosesTheFileMenuAndTheArrowsWithEnterChooseFromIt) {
+  HWND top = nullptr;
+  bool openAfterTap = false, closedByEsc = false, closedByEnter = false;
+  RunLoop({Step::Tap(10, 15, 307),
+           Step::Call(20, [&] { openAfterTap = PopupAt(20, 285) != nullptr; }),
+           Step::Key(30, VK_ESCAPE),
+           Step::Call(40, [&] { closedByEsc = !PopupAt(20, 285); }),
+           Step::Tap(50, 15, 307),
+           /* Down lights About, Down again skips the separator to Exit, Up
+            * goes back to About. */
+           Step::Key(60, VK_DOWN), Step::Key(70, VK_DOWN), Step::Key(80, VK_UP), Step::Key(90, VK_RETURN),
+           Step::Call(100,
+                      [&] {
+                        closedByEnter = !PopupAt(20, 285);
+                        PostQuitMessage(0);
+                      })},
+          [&] {
+            top = Top();
+            MenuBarFor(top);
+          });
+  EXPECT_TRUE(openAfterTap);
+  EXPECT_TRUE(closedByEsc);
+  EXPECT_TRUE(closedByEnter);
+  EXPECT_EQ(Got(top, WM_COMMAND), (Pairs{{40003, 0}})) << "Esc chose something, or Enter chose the wrong item";
+}
+
+TEST_F(Dialogs, SpacePressesTheFocusedButtonOfAMessageBox) {
+  HWND top = nullptr;
+  std::vector<int> results;
+  bool pushedWhileHeld = false;
+  auto show = [&](UINT type) { return [&, type] { results.push_back(MessageBoxW(top, u"Play?", u"Error", type)); }; };
+  auto keyDown = [](int vk) { return [vk] { plat::user::PostInput(plat::user::InputKind::KeyDown, vk, 0); }; };
+  auto keyUp = [](int vk) { return [vk] { plat::user::PostInput(plat::user::InputKind::KeyUp, vk, 0); }; };
+  RunLoop({Step::Call(10, show(MB_OK)),
+           Step::Call(20, keyDown(VK_SPACE)),
+           Step::Call(30,
+                      [&] {
+                        HWND ok = GetDlgItem(GetActiveWindow(), IDOK);
+                        pushedWhileHeld = (SendMessageW(ok, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+                      }),
+           Step::Call(40, keyUp(VK_SPACE)),
+           Step::Call(100, show(MB_YESNO | MB_DEFBUTTON2)), Step::Key(110, VK_SPACE),
+           Step::Call(200, [] { PostQuitMessage(0); })},
+          [&] { top = Top(); });
+  EXPECT_TRUE(pushedWhileHeld);
+  EXPECT_EQ(results, (std::vector<int>{IDOK, IDNO}));
+}
+
 TEST_F(Dialogs, RaisingTheProgramActivatesItsWindowOrItsAboutBoxNeverTheMenuBar) {
   HWND top = nullptr, raisedTo = nullptr, raisedWithBox = nullptr;
   RunLoop({Step::Call(10,
