@@ -37,10 +37,14 @@ run: configure
 install: configure
 	@cmake --build --preset default -j $(JOBS) --target tonbrook tonbrook-render tonbrook-dist
 	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+	@sed 's|^|$(DESTDIR)|' build/install_manifest.txt > build/installed-files.txt
 
+# CMake's install manifest is rewritten by every install, CPack's too, so
+# make install keeps its own copy of the list, with DESTDIR.
 uninstall:
-	@test -f build/install_manifest.txt || { echo "uninstall: no build/install_manifest.txt" >&2; exit 1; }
-	sed 's|^|$(DESTDIR)|' build/install_manifest.txt | xargs -d '\n' rm -f --
+	@test -f build/installed-files.txt || { echo "uninstall: nothing installed by make install" >&2; exit 1; }
+	xargs -d '\n' rm -f -- < build/installed-files.txt
+	@rm build/installed-files.txt
 
 deb: configure
 	@cmake --build --preset default -j $(JOBS) --target tonbrook tonbrook-render tonbrook-dist
