@@ -20,6 +20,7 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True  # imports from the source tree leave nothing there
 sys.path.insert(0, os.path.join(HERE, "..", "desktop"))
 import desktop_test as desk  # noqa: E402
 
