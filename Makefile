@@ -1,13 +1,22 @@
 # Two commands for a newcomer: `make run` starts Tonbrook, `make test` runs
 # every test, the default build and the sanitizer build. Each installs the
-# Debian packages that are missing first.
+# Debian packages that are missing first. `make` alone builds the two
+# programs; `make install` (PREFIX, DESTDIR) and `make deb` install and
+# package them.
 
-.PHONY: run test deps build build-asan
+.PHONY: programs run test deps configure build build-asan install uninstall deb
 
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
+
+programs: configure
+	@cmake --build --preset default -j $(JOBS) --target tonbrook tonbrook-render
 
 deps:
 	@scripts/install-deps
+
+configure: deps
+	@cmake --preset default >/dev/null
 
 build: deps
 	@cmake --preset default >/dev/null
@@ -21,5 +30,22 @@ test: build build-asan
 	ctest --preset default -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-run: build
+run: configure
+	@cmake --build --preset default -j $(JOBS) --target tonbrook
 	build/tonbrook
+
+install: configure
+	@cmake --build --preset default -j $(JOBS) --target tonbrook tonbrook-render tonbrook-dist
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+	@sed 's|^|$(DESTDIR)|' build/install_manifest.txt > build/installed-files.txt
+
+# CMake's install manifest is rewritten by every install, CPack's too, so
+# make install keeps its own copy of the list, with DESTDIR.
+uninstall:
+	@test -f build/installed-files.txt || { echo "uninstall: nothing installed by make install" >&2; exit 1; }
+	xargs -d '\n' rm -f -- < build/installed-files.txt
+	@rm build/installed-files.txt
+
+deb: configure
+	@cmake --build --preset default -j $(JOBS) --target tonbrook tonbrook-render tonbrook-dist
+	cd build && cpack -G DEB

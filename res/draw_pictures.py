@@ -4,14 +4,21 @@
 Writes tonbrook.ico (a 32 x 32 and a 16 x 16 image) and sine.bmp,
 square.bmp, triangle.bmp, sawtooth.bmp, whitenoise.bmp and pinknoise.bmp
 (48 x 25 each) next to this script. Every image is an uncompressed 4-bit DIB
-with the standard 16-colour palette. The output is committed; the build only
-compiles it. Run again after changing a drawing: /usr/bin/python3 draw_pictures.py
+with the standard 16-colour palette. It also writes the same icon for the
+desktop's hicolor theme into ../dist/icons/hicolor: PNG images drawn at 16,
+24, 32, 48, 64, 128 and 256 pixels (16 and 32 are the .ico's images) and a
+scalable SVG of the 32-pixel drawing. The output is committed; the build only
+compiles and installs it. Run again after changing a drawing:
+/usr/bin/python3 draw_pictures.py [RES-DIR DIST-ICON-DIR] (the defaults are
+this script's folder and ../dist/icons/hicolor).
 """
 
 import math
 import os
 import random
 import struct
+import sys
+import zlib
 
 # The 16 colours of the VGA set, in palette order, as (red, green, blue).
 PALETTE = [
@@ -38,10 +45,12 @@ class Canvas:
         if 0 <= x < self.width and 0 <= y < self.height:
             self.rows[y][x] = colour
 
-    def trace(self, ys, colour, thick, x0=0):
+    def trace(self, ys, colour, thick, x0=0, pen=None):
         """Draws a trace through one row per column, starting at column x0;
         neighbouring columns are joined by a vertical run, so steps and
-        drops become straight vertical strokes. thick pixels wide and high."""
+        drops become straight vertical strokes. thick pixels wide and high,
+        as a cross of that size; a square pen of pen pixels instead, when
+        given."""
         for i, y in enumerate(ys):
             x = x0 + i
             prev = ys[i - 1] if i else y
@@ -50,6 +59,9 @@ class Canvas:
                 for d in range(thick):
                     self.plot(x, yy + d, colour)
                     self.plot(x + d, yy, colour)
+                for dx in range(pen or 0):
+                    for dy in range(pen):
+                        self.plot(x + dx, yy + dy, colour)
 
     def frame(self, width, colour):
         for y in range(self.height):
@@ -185,33 +197,126 @@ def pink_noise():
                               for p, per, a in parts)) for x in range(PIC_W)])
 
 
-def icon(size, border, teeth):
+# The icon sizes of the hicolor theme, and how each is drawn: the frame's
+# width, the sawtooth's teeth and the traces' thickness in pixels. 16 and 32
+# are the images of tonbrook.ico.
+ICON_SIZES = {16: (1, 4, 1), 24: (1, 4, 1), 32: (2, 3, 1), 48: (3, 3, 2),
+              64: (4, 3, 2), 128: (8, 3, 4), 256: (16, 3, 8)}
+
+
+class IconDesign:
+    """Where the icon's two traces run at one size: the sawtooth's and the
+    square wave's row for every column inside the frame, unrounded. A trace
+    keeps one stroke width clear of the frame and of the middle."""
+
+    def __init__(self, size, border, teeth, thick=1):
+        self.size, self.border, self.thick = size, border, thick
+        self.x0 = border
+        inner = size - 2 * border
+        columns = inner - (thick - 1)
+        upper_top, upper_bottom = border + thick, size // 2 - 2 * thick
+        period = inner / teeth
+        self.saw = [upper_bottom - (upper_bottom - upper_top) * ((x % period) / (period - 1))
+                    for x in range(columns)]
+        self.saw_starts = [x for x in range(columns) if x and x % period < (x - 1) % period]
+        lower_top, lower_bottom = size // 2 + thick, size - border - 2 * thick
+        half = inner / 4
+        self.square = [lower_top if int(x // half) % 2 == 0 else lower_bottom for x in range(columns)]
+
+
+def icon(size, border, teeth, thick=1):
     """Black field in a dark-red frame; a rising sawtooth across the upper
     half and a square wave across the lower half, in bright green."""
+    design = IconDesign(size, border, teeth, thick)
     c = Canvas(size, size, BLACK)
     c.frame(border, DARK_RED)
-    inner = size - 2 * border
-    x0 = border
-    upper_top, upper_bottom = border + 1, size // 2 - 2
-    period = inner / teeth
-    saw = [round(upper_bottom - (upper_bottom - upper_top) * ((x % period) / (period - 1)))
-           for x in range(inner)]
-    c.trace(saw, GREEN, 1, x0)
-    lower_top, lower_bottom = size // 2 + 1, size - border - 2
-    half = inner / 4
-    sq = [lower_top if int(x // half) % 2 == 0 else lower_bottom for x in range(inner)]
-    c.trace(sq, GREEN, 1, x0)
+    c.trace([round(y) for y in design.saw], GREEN, 1, design.x0, pen=thick)
+    c.trace(design.square, GREEN, 1, design.x0, pen=thick)
     return c
+
+
+def write_png(path, canvas):
+    """An 8-bit RGB PNG of the canvas, the same bytes on every run."""
+    raw = b"".join(b"\0" + bytes(v for c in row for v in PALETTE[c]) for row in canvas.rows)
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", canvas.width, canvas.height, 8, 2, 0, 0, 0)))
+        f.write(chunk(b"IDAT", zlib.compress(raw, 9)))
+        f.write(chunk(b"IEND", b""))
+
+
+def polyline(points):
+    """SVG points through pixel centres, without the points that lie on the
+    straight line between their neighbours."""
+    kept = []
+    for p in points:
+        if kept and kept[-1] == p:
+            continue
+        if len(kept) >= 2:
+            (ax, ay), (bx, by) = kept[-2], kept[-1]
+            if abs((bx - ax) * (p[1] - ay) - (by - ay) * (p[0] - ax)) < 1e-9:
+                kept[-1] = p
+                continue
+        kept.append(p)
+    return " ".join("%g,%g" % (round(x + 0.5, 4), round(y + 0.5, 4)) for x, y in kept)
+
+
+def icon_svg(size, border, teeth):
+    """The icon as lines: the frame, the sawtooth's straight ramps with a
+    vertical drop in the first column of each tooth, the square wave's
+    edges; the same geometry as the pixel drawing at this size."""
+    d = IconDesign(size, border, teeth)
+    saw = []
+    for x, y in enumerate(d.saw):
+        if x in d.saw_starts:
+            saw.append((d.x0 + x, d.saw[x - 1]))
+        saw.append((d.x0 + x, y))
+    square = []
+    for x, y in enumerate(d.square):
+        if x and y != d.square[x - 1]:
+            square.append((d.x0 + x, d.square[x - 1]))
+        square.append((d.x0 + x, y))
+    red = "#%02x%02x%02x" % PALETTE[DARK_RED]
+    green = "#%02x%02x%02x" % PALETTE[GREEN]
+    return (
+        '<svg xmlns="http://www.w3.org/2000/svg" width="{s}" height="{s}" viewBox="0 0 {s} {s}">\n'
+        '  <rect width="{s}" height="{s}" fill="#000000"/>\n'
+        '  <rect x="{h:g}" y="{h:g}" width="{w}" height="{w}" fill="none" stroke="{red}" stroke-width="{b}"/>\n'
+        '  <g fill="none" stroke="{green}" stroke-width="1" stroke-linecap="square" stroke-linejoin="miter" stroke-miterlimit="2">\n'
+        '    <polyline points="{saw}"/>\n'
+        '    <polyline points="{square}"/>\n'
+        '  </g>\n'
+        '</svg>\n').format(s=size, h=border / 2, w=size - border, b=border, red=red, green=green,
+                           saw=polyline(saw), square=polyline(square))
+
+
+def write_theme_icons(theme):
+    """The hicolor theme's PNG images and the scalable SVG."""
+    for size, (border, teeth, thick) in ICON_SIZES.items():
+        folder = os.path.join(theme, "%dx%d" % (size, size), "apps")
+        os.makedirs(folder, exist_ok=True)
+        write_png(os.path.join(folder, "tonbrook.png"), icon(size, border, teeth, thick))
+    folder = os.path.join(theme, "scalable", "apps")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "tonbrook.svg"), "w") as f:
+        f.write(icon_svg(32, *ICON_SIZES[32][:2]))
 
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
+    res_dir, theme = (sys.argv[1:3] if len(sys.argv) == 3
+                      else (here, os.path.join(here, "..", "dist", "icons", "hicolor")))
     for name, draw in (("sine", sine), ("square", square), ("triangle", triangle),
                        ("sawtooth", sawtooth), ("whitenoise", white_noise),
                        ("pinknoise", pink_noise)):
-        write_bmp(os.path.join(here, name + ".bmp"), draw())
-    write_ico(os.path.join(here, "tonbrook.ico"),
-              [icon(32, 2, 3), icon(16, 1, 4)], [744, 296])
+        write_bmp(os.path.join(res_dir, name + ".bmp"), draw())
+    write_ico(os.path.join(res_dir, "tonbrook.ico"),
+              [icon(32, *ICON_SIZES[32]), icon(16, *ICON_SIZES[16])], [744, 296])
+    write_theme_icons(theme)
 
 
 if __name__ == "__main__":

@@ -44,6 +44,23 @@ HWND ProgramWindow() {
   return hwnd;
 }
 
+/* An icon image as a 32-bit surface whose masked pixels are transparent;
+ * nullptr when SDL cannot make one. */
+SDL_Surface *IconSurface(const gdi::Icon &icon) {
+  const gdi::Bitmap &image = icon.image;
+  SDL_Surface *surface = SDL_CreateRGBSurfaceWithFormat(0, image.width, image.height, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (!surface) return nullptr;
+  for (int y = 0; y < image.height; y++) {
+    auto *row = (uint32_t *)((uint8_t *)surface->pixels + (size_t)y * surface->pitch);
+    for (int x = 0; x < image.width; x++) {
+      size_t i = (size_t)y * image.width + x;
+      bool clear = i < icon.mask.size() && icon.mask[i];
+      row[x] = clear ? 0 : 0xFF000000u | image.pixels[i];
+    }
+  }
+  return surface;
+}
+
 class Desktop : public Backend {
  public:
   Desktop(SDL_Window *window, Uint32 wakeEvent) : m_window(window), m_wakeEvent(wakeEvent) {}
@@ -148,6 +165,7 @@ class Desktop : public Backend {
   /* Puts the screen in the window when it changed since it was last shown,
    * and the active window's title on the desktop window. */
   void Present() {
+    ShowClassIcon();
     gdi::PaintNavigationBar();
     user::Window *active = user::FromHandle(GetActiveWindow());
     std::string title = Utf8(active ? active->text : std::u16string());
@@ -171,8 +189,24 @@ class Desktop : public Backend {
     m_shown = gdi::ScreenVersion();
   }
 
+  /* Gives the desktop window the icon of the program window's class, once
+   * there is one; a class without an icon leaves SDL's default. */
+  void ShowClassIcon() {
+    user::Window *w = user::FromHandle(ProgramWindow());
+    HICON hIcon = w ? w->cls->wc.hIcon : nullptr;
+    if (hIcon == m_icon) return;
+    m_icon = hIcon;
+    const gdi::Icon *icon = gdi::FindAs<gdi::Icon>(hIcon);
+    if (!icon) return;
+    SDL_Surface *surface = IconSurface(*icon);
+    if (!surface) return;
+    SDL_SetWindowIcon(m_window, surface);
+    SDL_FreeSurface(surface);
+  }
+
   SDL_Window *m_window;
   Uint32 m_wakeEvent;
+  HICON m_icon = nullptr;
   std::atomic<bool> m_wakePending{false};
   Layout m_layout{kDefaultScale, 0, 0};
   uint64_t m_shown = UINT64_MAX;
@@ -239,6 +273,9 @@ bool StartDesktop() {
   if (g_desktop) return true;
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
     return Fail("no display", "set DISPLAY or WAYLAND_DISPLAY to show the handheld on the desktop");
+  /* The screen goes to the window through SDL's plain framebuffer: no
+   * renderer, so no OpenGL driver is loaded for 240 x 320 pixels. */
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Fail("cannot open the desktop window", SDL_GetError());
   Uint32 wakeEvent = SDL_RegisterEvents(1);
   SDL_Window *window = SDL_CreateWindow("Tonbrook", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,

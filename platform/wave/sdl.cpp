@@ -3,10 +3,14 @@
  * of each direction is the system's default device, devices 1 and up are the
  * ones SDL names. SDL converts the opened format for the hardware; its audio
  * thread calls the device core's Transfer for every period. A device that
- * SDL reports removed returns its buffers done.
+ * SDL reports removed returns its buffers done. When SDL cannot give an
+ * output at all, one line on standard error says SDL's reason; the caller
+ * only learns that the open failed.
  */
 #include <SDL.h>
+#include <errno.h>
 
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -33,6 +37,11 @@ int SDLCALL WatchRemoval(void *, SDL_Event *pEvent) {
   return 1;
 }
 
+/* Writes one line naming the program and why SDL gives no audio output. */
+void Explain(const char *why) {
+  std::fprintf(stderr, "%s: cannot open the audio output: %s\n", program_invocation_short_name, why);
+}
+
 void SDLCALL Callback(void *pStream, Uint8 *pb, int cb) { ((Stream *)pStream)->Transfer(pb, (size_t)cb); }
 
 class SdlPort : public Port {
@@ -57,6 +66,7 @@ class Sdl : public Backend {
     if (!Ready()) return 0;
     int n = SDL_GetNumAudioDevices(bInput ? 1 : 0);
     if (n < 0) return 1;
+    if (n == 0 && !bInput) std::call_once(m_noneExplained, [] { Explain("SDL finds no output device"); });
     return n == 0 ? 0 : (UINT)n + 1;
   }
 
@@ -80,7 +90,10 @@ class Sdl : public Backend {
     want.callback = Callback;
     want.userdata = stream;
     SDL_AudioDeviceID dev = SDL_OpenAudioDevice(id > 0 ? name.c_str() : nullptr, bInput ? 1 : 0, &want, &have, 0);
-    if (dev == 0) return MMSYSERR_ALLOCATED;
+    if (dev == 0) {
+      if (!bInput) Explain(SDL_GetError());
+      return MMSYSERR_ALLOCATED;
+    }
     {
       std::lock_guard<std::mutex> hold(g_portsLock);
       g_ports[{dev, bInput}] = stream;
@@ -91,16 +104,21 @@ class Sdl : public Backend {
   }
 
  private:
-  /* Starts SDL's audio on first use; false when the machine has none. */
+  /* Starts SDL's audio on first use; false, after one line saying why, when
+   * the machine has none. */
   bool Ready() {
     std::call_once(m_once, [this] {
       m_ready = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-      if (m_ready) SDL_AddEventWatch(WatchRemoval, nullptr);
+      if (m_ready)
+        SDL_AddEventWatch(WatchRemoval, nullptr);
+      else
+        Explain(SDL_GetError());
     });
     return m_ready;
   }
 
   std::once_flag m_once;
+  std::once_flag m_noneExplained;
   bool m_ready = false;
 };
 

@@ -175,10 +175,10 @@ def start_xvfb():
 
 
 def x11_env(display, **settings):
-    """The environment of a program on the X display: SDL's plain X11 framebuffer (no
-    OpenGL driver threads in the process), no host or audio choices inherited."""
-    env = dict(os.environ, DISPLAY=":" + display, SDL_VIDEODRIVER="x11", SDL_FRAMEBUFFER_ACCELERATION="0")
-    for name in ("WAYLAND_DISPLAY", "TONBROOK_HOST", "TONBROOK_WAVE"):
+    """The environment of a program on the X display: SDL's X11 driver, whose plain
+    framebuffer the host draws through, no host, audio or drawing choices inherited."""
+    env = dict(os.environ, DISPLAY=":" + display, SDL_VIDEODRIVER="x11")
+    for name in ("WAYLAND_DISPLAY", "TONBROOK_HOST", "TONBROOK_WAVE", "SDL_FRAMEBUFFER_ACCELERATION"):
         env.pop(name, None)
     env.update(settings)
     return with_suppressions(env)
