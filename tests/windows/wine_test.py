@@ -1,0 +1,294 @@
+#!/usr/bin/python3
+"""Tonbrook for Windows under Wine, side by side with the Linux build.
+
+Usage: wine_test.py WINDOWS-BUILD LINUX-BUILD
+
+Runs WINDOWS-BUILD/tonbrook.exe under Wine in Xvfb, driven by
+WINDOWS-BUILD/handheld-driver.exe, with Wine's ALSA driver writing the sound
+to a file through the ALSA file plugin. Checks that
+  - tapping Square, then PLAY plays the square's loop buffer sample for
+    sample, and that after a tap on the up arrow the later passes hold the
+    new buffer (the loops come from LINUX-BUILD/tonbrook-render);
+  - the screen at start, with White Noise selected and with the About box
+    open shows the same background, frames, pictures, button faces and
+    radio circles as the Linux build's (LINUX-BUILD/tonbrook in the same
+    Xvfb); text may differ by font;
+  - a second start exits with status 0 and brings the first to the front;
+  - Ctrl+Q ends the program with status 0.
+The Wine prefix lives in WINDOWS-BUILD/wine and is made once. Exits with 77
+(skipped) only when Wine or Xvfb cannot run at all, and says so.
+"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "desktop"))
+import desktop_test as desk  # noqa: E402
+
+SKIP = 77
+GREY = (100, 100, 100)
+
+# Places on the handheld's screen (navigation bar included).
+SQUARE = (40, 26 + 139 + 12)
+WHITE_NOISE = (40, 26 + 180 + 12)
+PLAY = (190, 26 + 180 + 30)
+UP_ARROW = (203, 26 + 98 + 6)
+CAPTION_OK = (225, 13)
+
+# Where text is drawn, which may differ by font: (left, top, right, bottom).
+RADIO_LABELS = [(19, 26 + y, 84, 26 + y + 24) for y in (16, 57, 98, 139, 180, 221)]
+TEXT_AREAS = RADIO_LABELS + [
+    (0, 0, 240, 26),                 # the navigation bar's title
+    (150, 26 + 57, 240, 26 + 82),    # the frequency label
+    (150, 26 + 98, 240, 26 + 122),   # the frequency box and its arrows
+    (151, 26 + 181, 228, 26 + 244),  # the PLAY button's text
+    (0, 295, 240, 320),              # the menu bar's buttons
+]
+
+# The About box: its title, its "ok" and its text and icon, laid out in
+# dialog units of the platform's font.
+ABOUT_AREAS = [(0, 0, 210, 26), (210, 0, 240, 26), (0, 26, 240, 320)]
+
+
+def skip(message):
+    print("*" * 72)
+    print("SKIPPED: %s: the Windows build is NOT checked" % message)
+    print("*" * 72)
+    sys.exit(SKIP)
+
+
+def find_wine():
+    for name in ("wine64", "wine"):
+        if shutil.which(name):
+            return shutil.which(name)
+    if os.access("/usr/lib/wine/wine64", os.X_OK):
+        return "/usr/lib/wine/wine64"
+    return None
+
+
+def read_bmp(path):
+    """The pixels of a bottom-up 24-bit BMP: rows of RGB tuples."""
+    with open(path, "rb") as f:
+        data = f.read()
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height = struct.unpack_from("<ii", data, 18)
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(height):
+        row = data[offset + (height - 1 - y) * stride:]
+        rows.append([(row[3 * x + 2], row[3 * x + 1], row[3 * x]) for x in range(width)])
+    return rows
+
+
+def samples(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    return list(struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2]))
+
+
+class Wine:
+    """A Wine prefix of the test's own, with the ALSA file plugin as the sound device."""
+
+    def __init__(self, wine, build, display):
+        self.wine = wine
+        self.build = build
+        self.home = os.path.join(build, "wine-home")
+        self.prefix = os.path.join(build, "wine")
+        self.recording = os.path.join(build, "wine-sound.raw")
+        os.makedirs(self.home, exist_ok=True)
+        with open(os.path.join(self.home, ".asoundrc"), "w") as f:
+            f.write('pcm.!default {\n  type file\n  slave.pcm "null"\n  file "%s"\n  format "raw"\n}\n'
+                    % self.recording)
+        self.env = dict(os.environ, DISPLAY=":" + display, HOME=self.home, WINEPREFIX=self.prefix,
+                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", XDG_RUNTIME_DIR=self.home)
+        for name in ("WAYLAND_DISPLAY", "ALSA_CONFIG_PATH"):
+            self.env.pop(name, None)
+
+    def run(self, *args, timeout=120):
+        return subprocess.run([self.wine] + list(args), env=self.env, capture_output=True, text=True,
+                              timeout=timeout, cwd=self.build)
+
+    def boot(self):
+        """Makes the prefix once; Wine's ALSA driver is the sound driver."""
+        ready = os.path.join(self.prefix, ".tonbrook-ready")
+        if not os.path.exists(ready):
+            start = time.monotonic()
+            self.run("wineboot", "-i", timeout=300)
+            done = self.run("reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Audio", "/d", "alsa", "/f")
+            if done.returncode != 0:
+                desk.fail("wine cannot write its registry: " + done.stderr)
+            open(ready, "w").close()
+            print("ok: made the Wine prefix in %.0f s" % (time.monotonic() - start))
+
+    def drive(self, *commands):
+        """Runs the driver's commands; its output lines."""
+        done = self.run("handheld-driver.exe", *[str(c) for c in commands], timeout=180)
+        lines = done.stdout.splitlines()
+        if done.returncode != 0:
+            desk.fail("the driver failed: %s %s" % (lines, done.stderr[-2000:]))
+        return lines
+
+    def stop(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
+
+
+def linux_shots(program, display, out):
+    """The Linux build's screen at start, with White Noise and with the About box:
+    rows of 240 x 320 pixels each."""
+    runtime = os.path.join(out, "linux-runtime")
+    os.makedirs(runtime, mode=0o700, exist_ok=True)
+    env = desk.x11_env(display, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=os.path.join(out, "linux-sound.raw"),
+                       XDG_RUNTIME_DIR=runtime)
+    proc = subprocess.Popen([program], env=env)
+    try:
+        wid = desk.find_window(env, "Tonbrook")
+        desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == GREY, "the grey Linux window")
+
+        def shot():
+            rows = desk.shot(env, wid)[2]
+            return [[rows[desk.SCALE * y][desk.SCALE * x] for x in range(240)] for y in range(320)]
+
+        def tap(x, y):
+            subprocess.run(["xdotool", "mousemove", "--window", wid, str(x * desk.SCALE + 1),
+                            str(y * desk.SCALE + 1), "click", "1"], env=env, check=True, timeout=30)
+            time.sleep(0.5)
+
+        def key(name):
+            subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
+            subprocess.run(["xdotool", "key", name], env=env, check=True, timeout=30)
+            time.sleep(0.5)
+
+        start = shot()
+        tap(*WHITE_NOISE)
+        noise = shot()
+        key("ctrl+a")
+        about = shot()
+        tap(*CAPTION_OK)
+        key("ctrl+q")
+        proc.wait(timeout=30)
+        return start, noise, about
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+
+
+def in_areas(x, y, areas):
+    return any(left <= x < right and top <= y < bottom for left, top, right, bottom in areas)
+
+
+def compare(name, linux, wine, text_areas, out):
+    """Every pixel outside the text areas is the same; inside each text area
+    the most common colour (the face under the text) is the same."""
+    desk.write_png(os.path.join(out, "linux-%s.png" % name), 240, 320, linux)
+    desk.write_png(os.path.join(out, "wine-%s.png" % name), 240, 320, wine)
+    differ = [(x, y) for y in range(320) for x in range(240)
+              if not in_areas(x, y, text_areas) and linux[y][x] != wine[y][x]]
+    if differ:
+        x, y = differ[0]
+        desk.fail("%s: %d pixels differ outside the text, first at (%d, %d): Linux %r, Wine %r"
+                  % (name, len(differ), x, y, linux[y][x], wine[y][x]))
+    for left, top, right, bottom in text_areas:
+        def face(rows):
+            counts = {}
+            for y in range(top, bottom):
+                for x in range(left, right):
+                    counts[rows[y][x]] = counts.get(rows[y][x], 0) + 1
+            return max(counts, key=counts.get)
+        if face(linux) != face(wine):
+            desk.fail("%s: the face of (%d, %d)-(%d, %d) is %r on Linux, %r under Wine"
+                      % (name, left, top, right, bottom, face(linux), face(wine)))
+    print("ok: %s looks as on Linux" % name)
+
+
+def check_recording(recorded, first, second):
+    """The square's loop from its first sample, pass after pass; after at most
+    one pass in which the buffer changed, the new loop pass after pass; then
+    only the silence after STOP."""
+    start = next((i for i, s in enumerate(recorded) if s != 0), None)
+    if start is None:
+        desk.fail("the recording is silent")
+    body = recorded[start:]
+    size = len(first)
+    n = 0
+    while n < len(body) and body[n] == first[n % size]:
+        n += 1
+    if n < 3 * size:
+        desk.fail("only %d samples of the square's loop before a difference" % n)
+    change = n // size * size + size  # the pass after the one that changed
+    end = change
+    while end < len(body) and body[end] == second[end % size]:
+        end += 1
+    if end - change < 2 * size:
+        desk.fail("only %d samples of the new loop after the up arrow" % (end - change))
+    if any(s != 0 for s in body[end:]):
+        desk.fail("sample %d after the change is %d, the new loop has %d" % (end, body[end], second[end % size]))
+    print("ok: %d passes of the square's loop, then %d passes of the new loop, sample for sample"
+          % (n // size, (end - change) // size))
+
+
+def main():
+    build, linux = (os.path.abspath(p) for p in sys.argv[1:3])
+    out = os.path.join(build, "wine-test")
+    os.makedirs(out, exist_ok=True)
+    wine_program = find_wine()
+    if not wine_program:
+        skip("Wine is not installed")
+    if not shutil.which("Xvfb") or not shutil.which("xdotool") or not shutil.which("xwd"):
+        skip("Xvfb, xdotool or xwd is not installed")
+    render = os.path.join(linux, "tonbrook-render")
+    loops = []
+    for frequency in ("500", "501"):
+        path = os.path.join(out, "square-%s.raw" % frequency)
+        subprocess.run([render, "square", frequency, "--raw", "-q", "-o", path], check=True)
+        loops.append(samples(path))
+
+    server, display = desk.start_xvfb()
+    wine = Wine(wine_program, build, display)
+    try:
+        version = wine.run("--version", timeout=60)
+        if version.returncode != 0:
+            skip("Wine cannot run (%s)" % version.stderr.strip())
+        wine.boot()
+        reference = linux_shots(os.path.join(linux, "tonbrook"), display, out)
+
+        if os.path.exists(wine.recording):
+            os.remove(wine.recording)
+        shots = [os.path.join(out, n) for n in ("start.bmp", "noise.bmp", "about.bmp")]
+        lines = wine.drive(
+            "start", "tonbrook.exe", "shot", shots[0],
+            "tap", *SQUARE, "tap", *PLAY, "sleep", 1500, "tap", *UP_ARROW, "sleep", 1500, "tap", *PLAY,
+            "tap", *WHITE_NOISE, "sleep", 500, "shot", shots[1],
+            "key", "ctrl+a", "sleep", 500, "shot", shots[2], "tap", *CAPTION_OK, "sleep", 300,
+            "other", "front", "run", "tonbrook.exe", "sleep", 500, "front",
+            "key", "ctrl+q", "wait", 20000)
+        print("driver: " + "; ".join(lines))
+
+        check_recording(samples(wine.recording), *loops)
+        for name, linux_rows, path in zip(("start", "noise", "about"), reference, shots):
+            compare(name, linux_rows, read_bmp(path), ABOUT_AREAS if name == "about" else TEXT_AREAS, out)
+
+        fronts = [line for line in lines if line.startswith("front ")]
+        exits = [line for line in lines if line.startswith("exit ")]
+        if fronts[0].startswith("front HandheldScreen"):
+            desk.fail("the driver's own window did not come to the front")
+        if exits[0] != "exit 0":
+            desk.fail("the second start ended with %s" % exits[0])
+        if fronts[1] != "front HandheldScreen Tonbrook":
+            desk.fail("the second start left %r in front" % fronts[1])
+        print("ok: a second start exits with 0 and brings the first to the front")
+        if exits[1] != "exit 0":
+            desk.fail("Ctrl+Q: %s" % exits[1])
+        print("ok: Ctrl+Q ends Tonbrook with status 0")
+    finally:
+        wine.stop()
+        server.terminate()
+        server.wait()
+
+
+if __name__ == "__main__":
+    main()
