@@ -10,7 +10,7 @@
 typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 /* A dialog procedure returns BOOL, as on the handheld: TRUE when it handled
  * the message (its result then goes in DWLP_MSGRESULT). */
-typedef BOOL(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
 #define MAKEINTATOM(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
