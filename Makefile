@@ -20,6 +20,18 @@ build-asan: deps
 test: build build-asan
 	ctest --preset default -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+	@$(MAKE) --no-print-directory windows-test
 
 run: build
 	build/tonbrook
+
+# Tonbrook for Windows: build-windows/tonbrook.exe, cross-built with
+# mingw-w64, and its checks under Wine beside the Linux build.
+.PHONY: windows windows-test
+
+windows: deps
+	@cmake -S windows -B build-windows -G Ninja --toolchain $(CURDIR)/cmake/mingw-w64.cmake >/dev/null
+	@cmake --build build-windows -j $(JOBS)
+
+windows-test: windows build
+	tests/windows/wine_test.py build-windows build

@@ -13,6 +13,7 @@
  *   front              print "front CLASS TITLE" of the window in front
  *   other              put a window of the driver's own in front
  *   wait MS            wait up to MS for the started program to end; print "exit N"
+ *   minimize, close    minimise or close the started program's screen
  * Prints "error ..." and exits with 1 when a command fails.
  */
 #include <windows.h>
@@ -211,6 +212,10 @@ int main(int argc, char **argv) {
       Front();
     } else if (!strcmp(cmd, "other")) {
       Other();
+    } else if (!strcmp(cmd, "minimize")) {
+      ShowWindow(g_screen, SW_MINIMIZE);
+    } else if (!strcmp(cmd, "close")) {
+      PostMessageW(g_screen, WM_CLOSE, 0, 0);
     } else if (!strcmp(cmd, "wait")) {
       WaitExit((DWORD)atoi(arg()));
     } else {

@@ -37,6 +37,7 @@ SQUARE = (40, 26 + 139 + 12)
 WHITE_NOISE = (40, 26 + 180 + 12)
 PLAY = (190, 26 + 180 + 30)
 UP_ARROW = (203, 26 + 98 + 6)
+FREQUENCY_BOX = (170, 26 + 98 + 12)
 CAPTION_OK = (225, 13)
 
 # Where text is drawn, which may differ by font: (left, top, right, bottom).
@@ -133,7 +134,11 @@ class Wine:
         return lines
 
     def stop(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
+        """Ends this prefix's Wine server and the programs it still runs."""
+        server = os.path.join(os.path.dirname(self.wine), "wineserver")
+        if not os.access(server, os.X_OK):
+            server = shutil.which("wineserver") or "wineserver"
+        subprocess.run([server, "-k"], env=self.env, capture_output=True, timeout=60)
 
 
 def linux_shots(program, display, out):
@@ -231,6 +236,38 @@ def check_recording(recorded, first, second):
           % (n // size, (end - change) // size))
 
 
+def check_raise(lines):
+    """A second start ends with 0 and brings the first to the front: its
+    About box while that is open, else its screen; Ctrl+Q ends it with 0."""
+    fronts = [line for line in lines if line.startswith("front ")]
+    exits = [line for line in lines if line.startswith("exit ")]
+    if len(fronts) != 4 or len(exits) != 3:
+        desk.fail("the driver did not get through: %r" % lines)
+    if fronts[0] != "front Static Other":
+        desk.fail("the driver's own window did not come to the front: %r" % fronts[0])
+    if fronts[2].startswith("front HandheldScreen"):
+        desk.fail("Tonbrook stayed in front of the driver's own window")
+    if exits[0] != "exit 0" or exits[1] != "exit 0":
+        desk.fail("a second start ended with %r, %r" % (exits[0], exits[1]))
+    if fronts[1] != "front #32770 About Tonbrook":
+        desk.fail("with the About box open a second start left %r in front" % fronts[1])
+    if fronts[3] != "front HandheldScreen Tonbrook":
+        desk.fail("a second start left %r in front" % fronts[3])
+    print("ok: a second start exits with 0 and brings the first, or its About box, to the front")
+    if exits[2] != "exit 0":
+        desk.fail("Ctrl+Q: %s" % exits[2])
+    print("ok: Ctrl+Q ends Tonbrook with status 0")
+
+
+def check_screen_closes(wine):
+    """Closing or minimising the screen ends the program with 0, as on the handheld."""
+    for how in ("close", "minimize"):
+        lines = wine.drive("start", "tonbrook.exe", how, "wait", 20000)
+        if lines != ["exit 0"]:
+            desk.fail("%s the screen: %r" % (how, lines))
+    print("ok: closing or minimising the screen ends Tonbrook with status 0")
+
+
 def main():
     build, linux = (os.path.abspath(p) for p in sys.argv[1:3])
     out = os.path.join(build, "wine-test")
@@ -259,11 +296,14 @@ def main():
         if os.path.exists(wine.recording):
             os.remove(wine.recording)
         shots = [os.path.join(out, n) for n in ("start.bmp", "noise.bmp", "about.bmp")]
+        # Taps on every kind of control leave the keys to the main window.
         lines = wine.drive(
             "start", "tonbrook.exe", "shot", shots[0],
-            "tap", *SQUARE, "tap", *PLAY, "sleep", 1500, "tap", *UP_ARROW, "sleep", 1500, "tap", *PLAY,
-            "tap", *WHITE_NOISE, "sleep", 500, "shot", shots[1],
-            "key", "ctrl+a", "sleep", 500, "shot", shots[2], "tap", *CAPTION_OK, "sleep", 300,
+            "tap", *SQUARE, "tap", *PLAY, "sleep", 1500, "tap", *UP_ARROW, "sleep", 1500,
+            "tap", *FREQUENCY_BOX, "tap", *PLAY, "tap", *WHITE_NOISE, "sleep", 500, "shot", shots[1],
+            "key", "ctrl+a", "sleep", 500, "shot", shots[2],
+            "other", "front", "run", "tonbrook.exe", "sleep", 500, "front",
+            "tap", *CAPTION_OK, "sleep", 300,
             "other", "front", "run", "tonbrook.exe", "sleep", 500, "front",
             "key", "ctrl+q", "wait", 20000)
         print("driver: " + "; ".join(lines))
@@ -271,19 +311,8 @@ def main():
         check_recording(samples(wine.recording), *loops)
         for name, linux_rows, path in zip(("start", "noise", "about"), reference, shots):
             compare(name, linux_rows, read_bmp(path), ABOUT_AREAS if name == "about" else TEXT_AREAS, out)
-
-        fronts = [line for line in lines if line.startswith("front ")]
-        exits = [line for line in lines if line.startswith("exit ")]
-        if fronts[0].startswith("front HandheldScreen"):
-            desk.fail("the driver's own window did not come to the front")
-        if exits[0] != "exit 0":
-            desk.fail("the second start ended with %s" % exits[0])
-        if fronts[1] != "front HandheldScreen Tonbrook":
-            desk.fail("the second start left %r in front" % fronts[1])
-        print("ok: a second start exits with 0 and brings the first to the front")
-        if exits[1] != "exit 0":
-            desk.fail("Ctrl+Q: %s" % exits[1])
-        print("ok: Ctrl+Q ends Tonbrook with status 0")
+        check_raise(lines)
+        check_screen_closes(wine)
     finally:
         wine.stop()
         server.terminate()
