@@ -10,7 +10,9 @@
  *   key CTRL+C         Ctrl and the letter C
  *   sleep MS           wait
  *   shot FILE.bmp      the handheld's screen, 240 x 320, as a 24-bit BMP
- *   front              print "front CLASS TITLE" of the window in front
+ *   front CLASS        wait up to 10 s for a window of CLASS to be in front, then
+ *                      print "front CLASS TITLE" of the window in front
+ *   at X Y             print "at CLASS" of the window at (X, Y)
  *   other              put a window of the driver's own in front
  *   wait MS            wait up to MS for the started program to end; print "exit N"
  *   minimize, close    minimise or close the started program's screen
@@ -31,10 +33,17 @@ constexpr int kHeight = 320;
 PROCESS_INFORMATION g_program;
 HWND g_screen;
 
+/* Reports a failed command and ends the started program with it. */
 [[noreturn]] void Fail(const char *what) {
   printf("error %s (%lu)\n", what, GetLastError());
   fflush(stdout);
+  if (g_program.hProcess) TerminateProcess(g_program.hProcess, 1);
   exit(1);
+}
+
+/* Waits until the started program has handled its input. */
+void Settle() {
+  if (g_program.hProcess) WaitForInputIdle(g_program.hProcess, 5000);
 }
 
 BOOL Start(const char *program, PROCESS_INFORMATION *pi) {
@@ -85,6 +94,7 @@ void Tap(int x, int y) {
   Sleep(50);
   Mouse(MOUSEEVENTF_LEFTUP);
   Sleep(200);
+  Settle();
 }
 
 void KeyEvent(WORD vk, bool up) {
@@ -104,6 +114,7 @@ void CtrlKey(const char *spec) {
   KeyEvent(vk, true);
   KeyEvent(VK_CONTROL, true);
   Sleep(200);
+  Settle();
 }
 
 void PutLE(std::vector<unsigned char> &b, size_t at, unsigned v, int n) {
@@ -143,14 +154,30 @@ void Shot(const char *path) {
   if (!f || fwrite(file.data(), 1, file.size(), f) != file.size() || fclose(f)) Fail("cannot write the shot");
 }
 
-void Front() {
-  HWND w = GetForegroundWindow();
+void Front(const char *expected) {
   WCHAR cls[128] = L"", title[128] = L"";
-  if (w) {
-    GetClassNameW(w, cls, 128);
-    GetWindowTextW(w, title, 128);
+  for (int i = 0; i < 200; ++i) {
+    HWND w = GetForegroundWindow();
+    cls[0] = title[0] = 0;
+    if (w) {
+      GetClassNameW(w, cls, 128);
+      GetWindowTextW(w, title, 128);
+    }
+    char name[128];
+    WideCharToMultiByte(CP_UTF8, 0, cls, -1, name, sizeof name, nullptr, nullptr);
+    if (!strcmp(name, expected)) break;
+    Sleep(50);
   }
   printf("front %ls %ls\n", cls, title);
+}
+
+
+/* The window under a point of the handheld's screen. */
+void At(int x, int y) {
+  HWND w = WindowFromPoint(ToDesktop(x, y));
+  WCHAR cls[128] = L"";
+  if (w) GetClassNameW(w, cls, 128);
+  printf("at %ls\n", cls);
 }
 
 void Other() {
@@ -208,8 +235,11 @@ int main(int argc, char **argv) {
       Sleep((DWORD)atoi(arg()));
     } else if (!strcmp(cmd, "shot")) {
       Shot(arg());
+    } else if (!strcmp(cmd, "at")) {
+      int x = atoi(arg());
+      At(x, atoi(arg()));
     } else if (!strcmp(cmd, "front")) {
-      Front();
+      Front(arg());
     } else if (!strcmp(cmd, "other")) {
       Other();
     } else if (!strcmp(cmd, "minimize")) {
