@@ -74,8 +74,8 @@ void OnMove(HWND hwnd) {
   s_origin = origin;
   if ((!dx && !dy) || !s_dialog) return;
   std::vector<HWND> moving{s_dialog};
-  HWND ok = FindWindowExW(nullptr, nullptr, L"HandheldCaptionOk", nullptr);
-  if (ok && GetWindow(ok, GW_OWNER) == s_dialog) moving.push_back(ok);
+  HWND ok = CaptionOkOf(s_dialog);
+  if (ok) moving.push_back(ok);
   for (HWND w : moving) {
     RECT rc;
     ::GetWindowRect(w, &rc);
@@ -208,8 +208,6 @@ HWND CreateScreenWindow(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowNa
 }
 
 }  // namespace
-
-HWND Frame() { return s_frame; }
 
 HWND FrameOf(HWND hwnd) {
   if (!s_frame || !hwnd || hwnd == s_frame) return nullptr;

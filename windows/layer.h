@@ -42,7 +42,6 @@ BOOL IsClass(LPCWSTR lpClassName, LPCWSTR name);
 
 /* frame.cpp: the screen. */
 extern const WCHAR kFrameClass[];
-HWND Frame();                /* this process's screen, or NULL before the first window */
 HWND FrameOf(HWND hwnd);     /* the screen hwnd lives in (inside or owned), or NULL */
 POINT ScreenOrigin(HWND frame); /* the screen's (0, 0) in desktop coordinates */
 void RefreshNavigationBar();
@@ -59,6 +58,7 @@ void RefuseFocus(HWND hwnd);
 
 /* shell.cpp */
 BOOL RegisterCaptionOkClass();
+HWND CaptionOkOf(HWND hDlg); /* the "ok" window of a dialog, or NULL */
 
 /* menubar.cpp */
 BOOL RegisterMenuBarClass();

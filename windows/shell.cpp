@@ -16,13 +16,6 @@ namespace {
 const WCHAR kCaptionOkClass[] = L"HandheldCaptionOk";
 constexpr UINT_PTR kDialogSubclassId = 0x4844;
 
-/* The ok window of a dialog, or NULL. */
-HWND CaptionOkOf(HWND hDlg) {
-  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, kCaptionOkClass, nullptr));)
-    if (GetWindow(w, GW_OWNER) == hDlg) return w;
-  return nullptr;
-}
-
 LRESULT PaintCaptionOk(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC hdc = BeginPaint(hwnd, &ps);
@@ -138,6 +131,12 @@ void MakeHandheldDialog(HWND hDlg) {
 }
 
 }  // namespace
+
+HWND CaptionOkOf(HWND hDlg) {
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, kCaptionOkClass, nullptr));)
+    if (GetWindow(w, GW_OWNER) == hDlg) return w;
+  return nullptr;
+}
 
 BOOL RegisterCaptionOkClass() {
   WNDCLASSEXW wc{};

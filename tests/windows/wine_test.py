@@ -14,7 +14,8 @@ to a file through the ALSA file plugin. Checks that
     radio circles as the Linux build's (LINUX-BUILD/tonbrook in the same
     Xvfb); text may differ by font;
   - a second start exits with status 0 and brings the first to the front;
-  - Ctrl+Q ends the program with status 0.
+  - Ctrl+Q, File and Exit, closing and minimising the screen end the
+    program with status 0.
 The Wine prefix lives in WINDOWS-BUILD/wine and is made once. Exits with 77
 (skipped) only when Wine or Xvfb cannot run at all, and says so.
 """
@@ -39,6 +40,10 @@ PLAY = (190, 26 + 180 + 30)
 UP_ARROW = (203, 26 + 98 + 6)
 FREQUENCY_BOX = (170, 26 + 98 + 12)
 CAPTION_OK = (225, 13)
+FILE_MENU = (15, 307)
+# The File pop-up's items, drawn above the menu bar as the desktop draws menus.
+ABOUT_ITEM = (35, 256)
+EXIT_ITEM = (35, 282)
 
 # Where text is drawn, which may differ by font: (left, top, right, bottom).
 RADIO_LABELS = [(19, 26 + y, 84, 26 + y + 24) for y in (16, 57, 98, 139, 180, 221)]
@@ -264,6 +269,15 @@ def check_raise(lines):
     print("ok: Ctrl+Q ends Tonbrook with status 0")
 
 
+def check_menu_bar(wine):
+    """The menu bar's File pop-up opens the About box and ends the program."""
+    lines = wine.drive("start", "tonbrook.exe", "tap", *FILE_MENU, "tap", *ABOUT_ITEM, "front", "#32770",
+                       "tap", *CAPTION_OK, "tap", *FILE_MENU, "tap", *EXIT_ITEM, "wait", 20000)
+    if lines != ["front #32770 About Tonbrook", "exit 0"]:
+        desk.fail("the File pop-up: %r" % lines)
+    print("ok: File, About opens the About box; File, Exit ends Tonbrook with status 0")
+
+
 def check_screen_closes(wine):
     """Closing or minimising the screen ends the program with 0, as on the handheld."""
     for how in ("close", "minimize"):
@@ -317,6 +331,7 @@ def main():
         for name, linux_rows, path in zip(("start", "noise", "about"), reference, shots):
             compare(name, linux_rows, read_bmp(path), ABOUT_AREAS if name == "about" else TEXT_AREAS, out)
         check_raise(lines)
+        check_menu_bar(wine)
         check_screen_closes(wine)
     finally:
         wine.stop()
