@@ -3,7 +3,8 @@
 
 Usage: wine_test.py WINDOWS-BUILD LINUX-BUILD
 
-Runs WINDOWS-BUILD/tonbrook.exe under Wine in Xvfb, driven by
+Runs the handheld layer's own checks (WINDOWS-BUILD/handheld-layer-test.exe),
+then WINDOWS-BUILD/tonbrook.exe under Wine in Xvfb, driven by
 WINDOWS-BUILD/handheld-driver.exe, with Wine's ALSA driver writing the sound
 to a file through the ALSA file plugin. Checks that
   - tapping Square, then PLAY plays the square's loop buffer sample for
@@ -269,6 +270,14 @@ def check_raise(lines):
     print("ok: Ctrl+Q ends Tonbrook with status 0")
 
 
+def check_layer(wine):
+    """The handheld layer's own checks, one line each."""
+    done = wine.run("handheld-layer-test.exe", timeout=120)
+    print(done.stdout.rstrip())
+    if done.returncode != 0 or "ok:" not in done.stdout:
+        desk.fail("the handheld layer's checks failed (status %d)" % done.returncode)
+
+
 def check_menu_bar(wine):
     """The menu bar's File pop-up opens the About box and ends the program."""
     lines = wine.drive("start", "tonbrook.exe", "tap", *FILE_MENU, "tap", *ABOUT_ITEM, "front", "#32770",
@@ -310,6 +319,7 @@ def main():
         if version.returncode != 0:
             skip("Wine cannot run (%s)" % version.stderr.strip())
         wine.boot()
+        check_layer(wine)
         reference = linux_shots(os.path.join(linux, "tonbrook"), display, out)
 
         if os.path.exists(wine.recording):
