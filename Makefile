@@ -33,5 +33,6 @@ windows: deps
 	@cmake -S windows -B build-windows -G Ninja --toolchain $(CURDIR)/cmake/mingw-w64.cmake >/dev/null
 	@cmake --build build-windows -j $(JOBS)
 
+# Status 77: Wine cannot run here at all; the script says so loudly.
 windows-test: windows build
-	tests/windows/wine_test.py build-windows build
+	tests/windows/wine_test.py build-windows build || [ $$? -eq 77 ]
