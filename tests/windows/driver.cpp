@@ -71,6 +71,7 @@ void WaitForScreen() {
   }
   if (!g_screen) Fail("no screen");
   Sleep(300);
+  Settle();
 }
 
 POINT ToDesktop(int x, int y) {
@@ -121,8 +122,10 @@ void PutLE(std::vector<unsigned char> &b, size_t at, unsigned v, int n) {
   for (int i = 0; i < n; ++i) b[at + i] = (unsigned char)(v >> (8 * i));
 }
 
-/* Copies the screen's client area off the desktop into a BMP file. */
+/* Copies the screen's client area off the desktop into a BMP file, once
+ * the program has drawn what it has to draw. */
 void Shot(const char *path) {
+  Settle();
   HDC desk = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(desk);
   BITMAPINFO bi{};

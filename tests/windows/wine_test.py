@@ -7,8 +7,8 @@ Runs the handheld layer's own checks (WINDOWS-BUILD/handheld-layer-test.exe),
 then WINDOWS-BUILD/tonbrook.exe under Wine in Xvfb, driven by
 WINDOWS-BUILD/handheld-driver.exe, with Wine's ALSA driver writing the sound
 to a file through the ALSA file plugin. Checks that
-  - tapping Square, then PLAY plays the square's loop buffer sample for
-    sample, and that after a tap on the up arrow the later passes hold the
+  - PLAY plays the sine's loop buffer, and after Square, PLAY the square's,
+    sample for sample, and that after a tap on the up arrow the later passes hold the
     new buffer (the loops come from LINUX-BUILD/tonbrook-render);
   - the screen at start, with White Noise selected and with the About box
     open shows the same background, frames, pictures, button faces and
@@ -219,30 +219,56 @@ def compare(name, linux, wine, text_areas, out):
     print("ok: %s looks as on Linux" % name)
 
 
-def check_recording(recorded, first, second):
-    """The square's loop from its first sample, pass after pass; after at most
-    one pass in which the buffer changed, the new loop pass after pass; then
-    only the silence after STOP."""
-    start = next((i for i, s in enumerate(recorded) if s != 0), None)
-    if start is None:
-        desk.fail("the recording is silent")
-    body = recorded[start:]
-    size = len(first)
+def segments(recorded):
+    """The stretches of sound between the silences (runs of 64 zero samples or more)."""
+    parts, start, zeros = [], None, 0
+    for i, sample in enumerate(recorded + [0] * 64):
+        zeros = zeros + 1 if sample == 0 else 0
+        if sample != 0 and start is None:
+            start = i
+        if zeros == 64 and start is not None:
+            parts.append(recorded[start:i - 63])
+            start = None
+    return parts
+
+
+def played(part, loop, what):
+    """How many samples from the start of part follow loop pass after pass,
+    in the phase its first samples give."""
+    size = len(loop)
+    phase = next((p for p in range(size) if all(part[j] == loop[(p + j) % size] for j in range(32))), None)
+    if phase is None:
+        desk.fail("the sound does not start as the %s's loop does" % what)
     n = 0
-    while n < len(body) and body[n] == first[n % size]:
+    while n < len(part) and part[n] == loop[(phase + n) % size]:
         n += 1
+    return n, phase
+
+
+def check_recording(recorded, sine, square, higher):
+    """First the sine's loop (the waveform at start) until STOP; then the
+    square's pass after pass, and after at most one pass in which the buffer
+    changed, the square's at the next frequency to the next STOP."""
+    parts = segments(recorded)
+    if len(parts) != 2:
+        desk.fail("expected two stretches of sound with silence between, got %d" % len(parts))
+    size = len(sine)
+    n, _ = played(parts[0], sine, "sine")
+    if n != len(parts[0]) or n < 3 * size:
+        desk.fail("%d samples of sound, the first %d of them the sine's loop" % (len(parts[0]), n))
+    body = parts[1]
+    n, phase = played(body, square, "square")
     if n < 3 * size:
         desk.fail("only %d samples of the square's loop before a difference" % n)
-    change = n // size * size + size  # the pass after the one that changed
-    end = change
-    while end < len(body) and body[end] == second[end % size]:
-        end += 1
-    if end - change < 2 * size:
-        desk.fail("only %d samples of the new loop after the up arrow" % (end - change))
-    if any(s != 0 for s in body[end:]):
-        desk.fail("sample %d after the change is %d, the new loop has %d" % (end, body[end], second[end % size]))
-    print("ok: %d passes of the square's loop, then %d passes of the new loop, sample for sample"
-          % (n // size, (end - change) // size))
+    change = (phase + n) // size * size + size - phase  # the pass after the one that changed
+    if len(body) - change < 2 * size:
+        desk.fail("only %d samples after the pass with the up arrow" % (len(body) - change))
+    later = [i for i in range(change, len(body)) if body[i] != higher[(phase + i) % size]]
+    if later:
+        i = later[0]
+        desk.fail("sample %d after the change is %d, the new loop has %d" % (i, body[i], higher[(phase + i) % size]))
+    print("ok: %d passes of the sine's loop; %d of the square's, then %d of the new loop, sample for sample"
+          % (len(parts[0]) // size, n // size, (len(body) - change) // size))
 
 
 def check_raise(lines):
@@ -307,9 +333,9 @@ def main():
         skip("Xvfb, xdotool or xwd is not installed")
     render = os.path.join(linux, "tonbrook-render")
     loops = []
-    for frequency in ("500", "501"):
-        path = os.path.join(out, "square-%s.raw" % frequency)
-        subprocess.run([render, "square", frequency, "--raw", "-q", "-o", path], check=True)
+    for waveform, frequency in (("sine", "500"), ("square", "500"), ("square", "501")):
+        path = os.path.join(out, "%s-%s.raw" % (waveform, frequency))
+        subprocess.run([render, waveform, frequency, "--raw", "-q", "-o", path], check=True)
         loops.append(samples(path))
 
     server, display = desk.start_xvfb()
@@ -327,7 +353,7 @@ def main():
         shots = [os.path.join(out, n) for n in ("start.bmp", "noise.bmp", "about.bmp")]
         # Taps on every kind of control leave the keys to the main window.
         lines = wine.drive(
-            "start", "tonbrook.exe", "shot", shots[0],
+            "start", "tonbrook.exe", "shot", shots[0], "tap", *PLAY, "sleep", 1000, "tap", *PLAY,
             "tap", *SQUARE, "tap", *PLAY, "sleep", 1500, "tap", *UP_ARROW, "sleep", 1500,
             "tap", *FREQUENCY_BOX, "tap", *PLAY, "tap", *WHITE_NOISE, "sleep", 500, "shot", shots[1],
             "key", "ctrl+a", "sleep", 500, "shot", shots[2],
