@@ -36,6 +36,7 @@ bool IsRadio(DWORD type) { return type == BS_RADIOBUTTON || type == BS_AUTORADIO
 bool IsCheckBox(DWORD type) { return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX; }
 bool IsCheckable(DWORD type) { return IsRadio(type) || IsCheckBox(type); }
 
+/* Whether hwnd is one of the handheld's automatic radio buttons. */
 bool IsAutoRadio(HWND hwnd) {
   WCHAR name[32];
   return GetClassNameW(hwnd, name, 32) && lstrcmpW(name, kButtonClass) == 0 && TypeOf(hwnd) == BS_AUTORADIOBUTTON;
@@ -56,6 +57,7 @@ void UncheckGroup(HWND hwnd) {
   }
 }
 
+/* Shows the button pressed or not; repaints only on a change. */
 void SetPushed(HWND hwnd, Button *b, bool pushed) {
   if (b->pushed == pushed) return;
   b->pushed = pushed;
@@ -79,6 +81,7 @@ void Click(HWND hwnd, Button *b) {
   SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED), (LPARAM)hwnd);
 }
 
+/* Whether a mouse message's point lies in the button. */
 bool Inside(HWND hwnd, LPARAM lParam) {
   RECT rc;
   GetClientRect(hwnd, &rc);
@@ -86,6 +89,7 @@ bool Inside(HWND hwnd, LPARAM lParam) {
   return PtInRect(&rc, pt) != FALSE;
 }
 
+/* The stylus up: a tap when it went down on the button and is still on it. */
 void LButtonUp(HWND hwnd, Button *b, LPARAM lParam) {
   if (!b->tracking) return;
   b->tracking = false;
@@ -95,6 +99,7 @@ void LButtonUp(HWND hwnd, Button *b, LPARAM lParam) {
   if (clicked) Click(hwnd, b);
 }
 
+/* BM_SETCHECK: checked or not; a push button has no check and ignores it. */
 void SetCheck(HWND hwnd, Button *b, WPARAM state) {
   if (!IsCheckable(TypeOf(hwnd))) return;
   UINT check = (state & (BST_CHECKED | BST_INDETERMINATE)) ? BST_CHECKED : BST_UNCHECKED;
@@ -103,8 +108,6 @@ void SetCheck(HWND hwnd, Button *b, WPARAM state) {
   InvalidateRect(hwnd, nullptr, FALSE);
 }
 
-int TextOf(HWND hwnd, WCHAR *text, int cch) { return GetWindowTextW(hwnd, text, cch); }
-
 /* A push button: the face in the parent's brush, framed in the text
  * colour; inverted while pressed. */
 void PaintPush(HWND hwnd, HDC hdc, const RECT &rc, bool pushed) {
@@ -112,7 +115,7 @@ void PaintPush(HWND hwnd, HDC hdc, const RECT &rc, bool pushed) {
   FrameRect(hdc, &rc, frame);
   DeleteObject(frame);
   WCHAR text[256];
-  int n = TextOf(hwnd, text, 256);
+  int n = GetWindowTextW(hwnd, text, 256);
   RECT inner{rc.left + 1, rc.top + 1, rc.right - 1, rc.bottom - 1};
   DrawTextW(hdc, text, n, &inner, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   if (pushed) PatBlt(hdc, inner.left, inner.top, inner.right - inner.left, inner.bottom - inner.top, DSTINVERT);
@@ -135,7 +138,7 @@ void PaintCheckable(HWND hwnd, HDC hdc, const RECT &rc, const Button &b) {
     if (b.check) FillSolid(hdc, box(kCheckRadius - 3), kWindowText);
   }
   WCHAR text[256];
-  int n = TextOf(hwnd, text, 256);
+  int n = GetWindowTextW(hwnd, text, 256);
   RECT label{cx + kCheckRadius + kTextGap, rc.top, rc.right, rc.bottom};
   DrawTextW(hdc, text, n, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
@@ -149,6 +152,8 @@ HBRUSH ControlBrush(HWND hwnd, HDC hdc) {
   return brush;
 }
 
+/* The face in the parent's brush, then the circle or frame and the text
+ * in the parent's text colour, transparently. */
 LRESULT Paint(HWND hwnd, Button *b) {
   PAINTSTRUCT ps;
   HDC hdc = BeginPaint(hwnd, &ps);
@@ -170,6 +175,7 @@ LRESULT Paint(HWND hwnd, Button *b) {
   return 0;
 }
 
+/* BM_GETSTATE: the check, the pressed look and the focus. */
 LRESULT GetState(HWND hwnd, const Button *b) {
   return (LRESULT)(b->check | (b->pushed ? BST_PUSHED : 0) | (GetFocus() == hwnd ? BST_FOCUS : 0));
 }
@@ -181,6 +187,8 @@ void LButtonDown(HWND hwnd, Button *b) {
   SetPushed(hwnd, b, true);
 }
 
+/* The button's state lives in the window's extra bytes from WM_NCCREATE
+ * to WM_NCDESTROY; without it (out of memory) the window is not made. */
 LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Button *b = StateOf(hwnd);
   if (!b && msg != WM_NCCREATE) return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -247,6 +255,7 @@ LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
+/* FALSE when Windows refuses the class. */
 BOOL RegisterButtonClass() {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;

@@ -12,6 +12,8 @@ namespace {
 
 constexpr UINT_PTR kRefuseFocusId = 0x4848;
 
+/* The focus that reaches the control goes back to its parent at once; the
+ * control sees neither it coming nor it going. */
 LRESULT CALLBACK RefuseFocusProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
   switch (msg) {
     case WM_SETFOCUS: {

@@ -46,6 +46,7 @@ void PaintNavigationBar(HDC hdc) {
   if (ok) PaintOk(hdc, kScreenWidth - kOkWidth);
 }
 
+/* The navigation bar, and black where no window of the screen lies. */
 LRESULT OnPaint(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC hdc = BeginPaint(hwnd, &ps);
@@ -91,6 +92,8 @@ void OnChildDestroyed(HWND hwnd, HWND child) {
   PostMessageW(hwnd, kDestroyFrame, 0, 0);
 }
 
+/* The screen passes what the handheld's shell would tell the main window
+ * on to it: closing, minimising, activation, focus, settings. */
 LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT:

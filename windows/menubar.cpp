@@ -107,6 +107,7 @@ void LayOut(MenuBar *bar) {
   ReleaseDC(nullptr, hdc);
 }
 
+/* The button under a mouse message's point, or -1. */
 int ButtonAt(const MenuBar *bar, LPARAM lParam) {
   POINT pt{(SHORT)LOWORD(lParam), (SHORT)HIWORD(lParam)};
   for (size_t i = 0; i < bar->buttons.size(); ++i)
@@ -114,6 +115,7 @@ int ButtonAt(const MenuBar *bar, LPARAM lParam) {
   return -1;
 }
 
+/* Lights a button (or none, -1) as pressed or dropped, and shows it now. */
 void Light(HWND hwnd, int *which, int value) {
   *which = value;
   InvalidateRect(hwnd, nullptr, FALSE);
@@ -133,6 +135,8 @@ void DropDown(HWND hwnd, MenuBar *bar, int i) {
   if (command) PostMessageW(bar->owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
+/* A drop-down button opens its pop-up; a plain one is pressed until the
+ * stylus comes up. A greyed button does nothing. */
 void LButtonDown(HWND hwnd, MenuBar *bar, LPARAM lParam) {
   int i = ButtonAt(bar, lParam);
   if (i < 0 || !(bar->buttons[(size_t)i].state & TBSTATE_ENABLED)) return;
@@ -144,6 +148,7 @@ void LButtonDown(HWND hwnd, MenuBar *bar, LPARAM lParam) {
   Light(hwnd, &bar->pressed, i);
 }
 
+/* The stylus up on the pressed button sends its command. */
 void LButtonUp(HWND hwnd, MenuBar *bar, LPARAM lParam) {
   int i = bar->pressed;
   if (i < 0) return;
@@ -153,6 +158,8 @@ void LButtonUp(HWND hwnd, MenuBar *bar, LPARAM lParam) {
     PostMessageW(bar->owner, WM_COMMAND, MAKEWPARAM(bar->buttons[(size_t)i].command, 0), 0);
 }
 
+/* The bar's face with a shadow line on top, the lit button in the
+ * highlight colour, the captions centred. */
 LRESULT Paint(HWND hwnd, MenuBar *bar) {
   PAINTSTRUCT ps;
   HDC hdc = BeginPaint(hwnd, &ps);
@@ -177,6 +184,8 @@ LRESULT Paint(HWND hwnd, MenuBar *bar) {
   return 0;
 }
 
+/* The bar's state is set right after it is made; until then it is a
+ * plain window. Taps on it never take the activation. */
 LRESULT CALLBACK MenuBarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   MenuBar *bar = StateOf(hwnd);
   if (!bar) return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -208,6 +217,7 @@ LRESULT CALLBACK MenuBarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
+/* FALSE when Windows refuses the class. */
 BOOL RegisterMenuBarClass() {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;

@@ -16,6 +16,7 @@ namespace {
 const WCHAR kCaptionOkClass[] = L"HandheldCaptionOk";
 constexpr UINT_PTR kDialogSubclassId = 0x4844;
 
+/* The navigation bar's right end with the "ok" in it. */
 LRESULT PaintCaptionOk(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC hdc = BeginPaint(hwnd, &ps);
@@ -41,6 +42,7 @@ void CaptionOkTapped(HWND hwnd, LPARAM lParam) {
     SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
+/* Taps on the "ok" never take the activation from the dialog. */
 LRESULT CALLBACK CaptionOkWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT:
@@ -95,6 +97,8 @@ void DialogShown(HWND hDlg, bool shown) {
   }
 }
 
+/* The handheld's colours for the dialog, and its place in the navigation
+ * bar while it is shown. */
 LRESULT CALLBACK DialogSubclassProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
   switch (msg) {
     case WM_CTLCOLORDLG:
@@ -138,6 +142,7 @@ HWND CaptionOkOf(HWND hDlg) {
   return nullptr;
 }
 
+/* FALSE when Windows refuses the class. */
 BOOL RegisterCaptionOkClass() {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
