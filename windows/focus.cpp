@@ -10,11 +10,13 @@
 namespace handheld {
 namespace {
 
-constexpr UINT_PTR kRefuseFocusId = 0x4848;
+const WCHAR kPreviousProc[] = L"Handheld.RefuseFocus";
 
 /* The focus that reaches the control goes back to its parent at once; the
- * control sees neither it coming nor it going. */
-LRESULT CALLBACK RefuseFocusProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+ * control sees neither it coming nor it going. Everything else goes to the
+ * control's own procedure. */
+LRESULT CALLBACK RefuseFocusProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WNDPROC previous = (WNDPROC)GetPropW(hwnd, kPreviousProc);
   switch (msg) {
     case WM_SETFOCUS: {
       HWND parent = GetParent(hwnd);
@@ -24,17 +26,25 @@ LRESULT CALLBACK RefuseFocusProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_KILLFOCUS:
       return 0;
     case WM_NCDESTROY:
-      RemoveWindowSubclass(hwnd, RefuseFocusProc, id);
+      RemovePropW(hwnd, kPreviousProc);
       break;
     default:
       break;
   }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+  return previous ? CallWindowProcW(previous, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace
 
-void RefuseFocus(HWND hwnd) { SetWindowSubclass(hwnd, RefuseFocusProc, kRefuseFocusId, 0); }
+/* Subclasses the control the classic way, which every version of Windows'
+ * common controls accepts; a control that Windows will not let us subclass
+ * keeps its own ways. */
+void RefuseFocus(HWND hwnd) {
+  if (GetPropW(hwnd, kPreviousProc)) return;
+  LONG_PTR previous = GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
+  if (!previous || !SetPropW(hwnd, kPreviousProc, (HANDLE)previous)) return;
+  if (!SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)RefuseFocusProc)) RemovePropW(hwnd, kPreviousProc);
+}
 
 }  // namespace handheld
 

@@ -14,7 +14,7 @@ namespace handheld {
 namespace {
 
 const WCHAR kCaptionOkClass[] = L"HandheldCaptionOk";
-constexpr UINT_PTR kDialogSubclassId = 0x4844;
+const WCHAR kDialogProc[] = L"Handheld.DialogProc";
 
 /* The navigation bar's right end with the "ok" in it. */
 LRESULT PaintCaptionOk(HWND hwnd) {
@@ -98,8 +98,10 @@ void DialogShown(HWND hDlg, bool shown) {
 }
 
 /* The handheld's colours for the dialog, and its place in the navigation
- * bar while it is shown. */
-LRESULT CALLBACK DialogSubclassProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+ * bar while it is shown; everything else goes to the dialog's own window
+ * procedure. */
+LRESULT CALLBACK HandheldDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WNDPROC previous = (WNDPROC)GetPropW(hDlg, kDialogProc);
   switch (msg) {
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
@@ -114,12 +116,21 @@ LRESULT CALLBACK DialogSubclassProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM l
       DialogShown(hDlg, false);
       break;
     case WM_NCDESTROY:
-      RemoveWindowSubclass(hDlg, DialogSubclassProc, id);
+      RemovePropW(hDlg, kDialogProc);
       break;
     default:
       break;
   }
-  return DefSubclassProc(hDlg, msg, wParam, lParam);
+  return previous ? CallWindowProcW(previous, hDlg, msg, wParam, lParam) : DefWindowProcW(hDlg, msg, wParam, lParam);
+}
+
+/* Subclasses the dialog the classic way, once; a dialog Windows will not
+ * let us subclass keeps the desktop's colours. */
+void SubclassDialog(HWND hDlg) {
+  if (GetPropW(hDlg, kDialogProc)) return;
+  LONG_PTR previous = GetWindowLongPtrW(hDlg, GWLP_WNDPROC);
+  if (!previous || !SetPropW(hDlg, kDialogProc, (HANDLE)previous)) return;
+  if (!SetWindowLongPtrW(hDlg, GWLP_WNDPROC, (LONG_PTR)HandheldDialogProc)) RemovePropW(hDlg, kDialogProc);
 }
 
 /* The dialog loses the desktop's caption and borders. */
@@ -131,7 +142,7 @@ void MakeHandheldDialog(HWND hDlg) {
   ex &= ~(LONG)(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
   SetWindowLongW(hDlg, GWL_EXSTYLE, ex);
   SetWindowPos(hDlg, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  SetWindowSubclass(hDlg, DialogSubclassProc, kDialogSubclassId, 0);
+  SubclassDialog(hDlg);
 }
 
 }  // namespace
