@@ -12,10 +12,10 @@
  *   shot FILE.bmp      the handheld's screen, 240 x 320, as a 24-bit BMP
  *   front CLASS        wait up to 10 s for a window of CLASS to be in front, then
  *                      print "front CLASS TITLE" of the window in front
- *   at X Y             print "at CLASS" of the window at (X, Y)
  *   other              put a window of the driver's own in front
  *   wait MS            wait up to MS for the started program to end; print "exit N"
  *   minimize, close    minimise or close the started program's screen
+ *   move X Y           move the started program's screen to (X, Y) of the desktop
  * Prints "error ..." and exits with 1 when a command fails.
  */
 #include <windows.h>
@@ -175,14 +175,6 @@ void Front(const char *expected) {
 }
 
 
-/* The window under a point of the handheld's screen. */
-void At(int x, int y) {
-  HWND w = WindowFromPoint(ToDesktop(x, y));
-  WCHAR cls[128] = L"";
-  if (w) GetClassNameW(w, cls, 128);
-  printf("at %ls\n", cls);
-}
-
 void Other() {
   HWND w = CreateWindowExW(0, L"STATIC", L"Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 0, 200, 100, nullptr,
                            nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -238,15 +230,16 @@ int main(int argc, char **argv) {
       Sleep((DWORD)atoi(arg()));
     } else if (!strcmp(cmd, "shot")) {
       Shot(arg());
-    } else if (!strcmp(cmd, "at")) {
-      int x = atoi(arg());
-      At(x, atoi(arg()));
     } else if (!strcmp(cmd, "front")) {
       Front(arg());
     } else if (!strcmp(cmd, "other")) {
       Other();
     } else if (!strcmp(cmd, "minimize")) {
       ShowWindow(g_screen, SW_MINIMIZE);
+    } else if (!strcmp(cmd, "move")) {
+      int x = atoi(arg());
+      SetWindowPos(g_screen, nullptr, x, atoi(arg()), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      Settle();
     } else if (!strcmp(cmd, "close")) {
       PostMessageW(g_screen, WM_CLOSE, 0, 0);
     } else if (!strcmp(cmd, "wait")) {

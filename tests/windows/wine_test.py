@@ -271,6 +271,14 @@ def check_recording(recorded, sine, square, higher):
           % (len(parts[0]) // size, n // size, (len(body) - change) // size))
 
 
+def check_moved_about(about, moved):
+    """The About box and its "ok" move with the screen: the screen looks the
+    same after the move, pixel for pixel."""
+    if read_bmp(about) != read_bmp(moved):
+        desk.fail("the About box or its ok did not move with the screen")
+    print("ok: the About box and its ok move with the screen")
+
+
 def check_raise(lines):
     """A second start ends with 0 and brings the first to the front: its
     About box while that is open, else its screen; Ctrl+Q ends it with 0."""
@@ -351,12 +359,14 @@ def main():
         if os.path.exists(wine.recording):
             os.remove(wine.recording)
         shots = [os.path.join(out, n) for n in ("start.bmp", "noise.bmp", "about.bmp")]
+        moved = os.path.join(out, "about-moved.bmp")
         # Taps on every kind of control leave the keys to the main window.
         lines = wine.drive(
             "start", "tonbrook.exe", "shot", shots[0], "tap", *PLAY, "sleep", 1000, "tap", *PLAY,
             "tap", *SQUARE, "tap", *PLAY, "sleep", 1500, "tap", *UP_ARROW, "sleep", 1500,
             "tap", *FREQUENCY_BOX, "tap", *PLAY, "tap", *WHITE_NOISE, "sleep", 500, "shot", shots[1],
             "key", "ctrl+a", "sleep", 500, "shot", shots[2],
+            "move", 60, 40, "sleep", 300, "shot", moved,
             "other", "front", "Static", "run", "tonbrook.exe", "front", "#32770",
             "tap", *CAPTION_OK, "front", "HandheldScreen",
             "other", "front", "Static", "run", "tonbrook.exe", "front", "HandheldScreen",
@@ -366,6 +376,7 @@ def main():
         check_recording(samples(wine.recording), *loops)
         for name, linux_rows, path in zip(("start", "noise", "about"), reference, shots):
             compare(name, linux_rows, read_bmp(path), ABOUT_AREAS if name == "about" else TEXT_AREAS, out)
+        check_moved_about(shots[2], moved)
         check_raise(lines)
         check_menu_bar(wine)
         check_screen_closes(wine)
