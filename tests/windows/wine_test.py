@@ -373,6 +373,8 @@ def main():
             "key", "ctrl+q", "wait", 20000)
         print("driver: " + "; ".join(lines))
 
+        if not os.path.exists(wine.recording):
+            desk.fail("Wine wrote no sound through ALSA's file plugin")
         check_recording(samples(wine.recording), *loops)
         for name, linux_rows, path in zip(("start", "noise", "about"), reference, shots):
             compare(name, linux_rows, read_bmp(path), ABOUT_AREAS if name == "about" else TEXT_AREAS, out)
