@@ -2,7 +2,7 @@
 # every test, the default build and the sanitizer build. Each installs the
 # Debian packages that are missing first. `make` alone builds the two
 # programs; `make install` (PREFIX, DESTDIR) and `make deb` install and
-# package them.
+# package them; `make windows` cross-builds tonbrook.exe.
 
 .PHONY: programs run test deps configure build build-asan install uninstall deb
 
@@ -29,6 +29,7 @@ build-asan: deps
 test: build build-asan
 	ctest --preset default -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+	@$(MAKE) --no-print-directory windows-test
 
 run: configure
 	@cmake --build --preset default -j $(JOBS) --target tonbrook
@@ -49,3 +50,15 @@ uninstall:
 deb: configure
 	@cmake --build --preset default -j $(JOBS) --target tonbrook tonbrook-render tonbrook-dist
 	cd build && cpack -G DEB
+
+# Tonbrook for Windows: build-windows/tonbrook.exe, cross-built with
+# mingw-w64, and its checks under Wine beside the Linux build.
+.PHONY: windows windows-test
+
+windows: deps
+	@cmake -S windows -B build-windows -G Ninja --toolchain $(CURDIR)/cmake/mingw-w64.cmake >/dev/null
+	@cmake --build build-windows -j $(JOBS)
+
+# Status 77: Wine cannot run here at all; the script says so loudly.
+windows-test: windows build
+	tests/windows/wine_test.py build-windows build || [ $$? -eq 77 ]

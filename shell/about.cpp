@@ -5,7 +5,7 @@
 
 /* Full screen with a caption OK button, which closes it; Esc (IDCANCEL) does
  * not. */
-BOOL CALLBACK AboutDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   (void)lParam;
   switch (msg) {
     case WM_INITDIALOG: {

@@ -57,7 +57,7 @@ ATOM RegisterMainWindowClass(HINSTANCE hInstance, LPCWSTR szWindowClass);
 HWND CreateMenuBar(HWND hwnd);
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-BOOL CALLBACK AboutDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 
 /* Handlers of WndProc */
 LRESULT OnCreate(HWND hwnd);

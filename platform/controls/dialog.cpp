@@ -330,9 +330,9 @@ LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
   if (!IsWindow(hDlg)) return 0;
   DLGPROC proc = (DLGPROC)GetWindowLongPtrW(hDlg, DWLP_DLGPROC);
   if (InfoOf(hDlg)) SetWindowLongPtrW(hDlg, DWLP_MSGRESULT, 0);
-  BOOL handled = proc ? proc(hDlg, Msg, wParam, lParam) : FALSE;
+  INT_PTR handled = proc ? proc(hDlg, Msg, wParam, lParam) : FALSE;
   if (!IsWindow(hDlg)) return 0;
-  if (handled) return ReturnsDirectly(Msg) ? (LRESULT)(UINT)handled : GetWindowLongPtrW(hDlg, DWLP_MSGRESULT);
+  if (handled) return ReturnsDirectly(Msg) ? (LRESULT)handled : GetWindowLongPtrW(hDlg, DWLP_MSGRESULT);
   return DefaultDialogMessage(hDlg, Msg, wParam, lParam);
 }
 

@@ -82,7 +82,7 @@ void PaintCaption(HWND hDlg) {
 /* A button ends the box with its id. IDCANCEL (Esc) ends it with the id
  * kept in DWLP_USER: IDCANCEL when there is a Cancel button, IDOK for a
  * box with OK alone, otherwise nothing. */
-BOOL CALLBACK MsgBoxProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK MsgBoxProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_PAINT:
       PaintCaption(hDlg);

@@ -8,9 +8,10 @@
 #include <windef.h>
 
 typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
-/* A dialog procedure returns BOOL, as on the handheld: TRUE when it handled
- * the message (its result then goes in DWLP_MSGRESULT). */
-typedef BOOL(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+/* A dialog procedure returns INT_PTR, as Windows declares it: nonzero when
+ * it handled the message (its result then goes in DWLP_MSGRESULT, except
+ * for the colour messages and WM_INITDIALOG, whose result it returns). */
+typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
 #define MAKEINTATOM(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))

@@ -32,7 +32,7 @@ HWND g_dlg;
 LPARAM g_initParam;
 std::vector<WORD> g_commands;
 
-BOOL CALLBACK AboutProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK AboutProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG: {
       g_dlg = hDlg;
@@ -385,7 +385,7 @@ MemoryTemplate ButtonTemplate(WORD buttonClass) {
   return t;
 }
 
-BOOL CALLBACK EndsOnAnyCommand(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK EndsOnAnyCommand(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG && lParam == 99) {
     EndDialog(hDlg, 99);
     return TRUE;
