@@ -80,11 +80,11 @@ void BUTTON_Click(HWND hwnd) {
   NotifyParent(hwnd, BN_CLICKED);
 }
 
-/* A tap presses the button and takes the focus, unless the button was made
- * with WS_EX_NOACTIVATE: such a button leaves the focus (and so the keyboard
- * and its accelerators) where it was. */
+/* A tap presses the button and takes the focus; SetFocus refuses it to a
+ * button made with WS_EX_NOACTIVATE, which leaves the focus (and so the
+ * keyboard and its accelerators) where it was. */
 void BUTTON_LButtonDown(HWND hwnd, Button *b) {
-  if (!(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE)) SetFocus(hwnd);
+  SetFocus(hwnd);
   SetCapture(hwnd);
   b->tracking = true;
   BUTTON_SetPushed(hwnd, b, true);

@@ -129,7 +129,8 @@ LRESULT EDIT_GetSel(const Edit *e, WPARAM pStart, LPARAM pEnd) {
   return MAKELRESULT(std::min<size_t>(SelLow(e), 0xFFFF), std::min<size_t>(SelHigh(e), 0xFFFF));
 }
 
-/* A tap takes the focus and puts the caret at the nearest character. */
+/* A tap takes the focus (which SetFocus refuses to a box made with
+ * WS_EX_NOACTIVATE) and puts the caret at the nearest character. */
 void EDIT_LButtonDown(HWND hwnd, Edit *e, LPARAM lParam) {
   SetFocus(hwnd);
   std::u16string text = TextOf(hwnd);

@@ -2,7 +2,8 @@
  * The SDL backend: the screen in a resizable desktop window, integer-scaled
  * with nearest-neighbour pixels and repainted only when it changed; the
  * left mouse button as the stylus, the keyboard as keys, the window's close
- * button as WM_CLOSE to the program's top-level window.
+ * button as WM_CLOSE to the program's top-level window and its minimising as
+ * WM_SIZE with SIZE_MINIMIZED.
  */
 #include "host/desktop.h"
 
@@ -125,6 +126,10 @@ class Desktop : public Backend {
       case SDL_WINDOWEVENT:
         if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED || ev.window.event == SDL_WINDOWEVENT_EXPOSED)
           m_shown = UINT64_MAX;
+        /* Minimising the desktop window minimises the program's window. */
+        if (ev.window.event == SDL_WINDOWEVENT_MINIMIZED) {
+          if (HWND hwnd = ProgramWindow()) PostMessageW(hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
+        }
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP:

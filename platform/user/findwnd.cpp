@@ -1,20 +1,43 @@
 /*
  * FindWindowW within the process and across the processes of one user, and
  * the raise request of SetForegroundWindow.
+ *
+ * One instance, also when two start at once. A program that must run once
+ * calls FindWindowW for its class and title and, when that finds nothing,
+ * creates its window. Two starts close together would both find nothing and
+ * both create a window, so the pair is made atomic here: when FindWindowW
+ * finds no window of another process for a class and title, it takes the
+ * name in the same step, under the runtime folder's lock, by binding and
+ * listening on the name's socket. From then on another process finds this
+ * one: the name answers "here" for the window to come, and a raise asked
+ * for meanwhile is posted to the window as soon as it is created. The
+ * window created with that class and title takes the name over; one that
+ * never comes holds it until the process ends. The lock is held only while
+ * the socket is looked at and bound, never while the program runs.
+ *
+ * A socket whose process ended (it crashed, or was killed) refuses
+ * connections; under the lock nobody else can be between bind and listen,
+ * so such a socket is stale for certain and is removed before the name is
+ * taken. A name is given back by removing the socket before closing it, so
+ * that it never removes a socket that another process bound since.
  */
 #include "user/findwnd.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
+#include <mutex>
 #include <thread>
 
 #include "user/user.h"
@@ -22,72 +45,9 @@
 namespace plat::user {
 namespace {
 
-constexpr int kIoTimeoutMs = 2000; /* a peer that does not answer is not there */
+constexpr int kIoTimeoutMs = 2000;   /* a peer that does not answer is not there */
+constexpr int kLockTimeoutMs = 2000; /* a lock held longer is held by a stopped process */
 constexpr uint32_t kMaxChars = 1024;
-
-void Serve(int fd, int stop, HWND hwnd, std::u16string cls, std::u16string title);
-
-/* A published window: its socket and the thread that answers on it. Ending
- * it (with the window, or at process exit) stops the thread and removes the
- * socket. */
-class Listener {
- public:
-  Listener(std::string path, int fd, const int stop[2], HWND hwnd, const std::u16string &cls,
-           const std::u16string &title)
-      : m_path(std::move(path)), m_fd(fd), m_stop{stop[0], stop[1]},
-        m_thread(Serve, fd, stop[0], hwnd, cls, title) {}
-
-  ~Listener() {
-    char bye = 0;
-    while (write(m_stop[1], &bye, 1) < 0 && errno == EINTR) {
-    }
-    m_thread.join();
-    close(m_fd);
-    close(m_stop[0]);
-    close(m_stop[1]);
-    unlink(m_path.c_str());
-  }
-
-  Listener(const Listener &) = delete;
-  Listener &operator=(const Listener &) = delete;
-
- private:
-  std::string m_path;
-  int m_fd;
-  int m_stop[2];
-  std::thread m_thread;
-};
-
-std::map<HWND, std::unique_ptr<Listener>> g_listeners; /* UI thread */
-
-/* Windows of other processes that FindWindowW handed out. Proxy handles have
- * bit 1 set, so they never equal a window handle of this process. */
-struct Proxy {
-  std::u16string cls;
-  std::u16string title;
-};
-std::map<HWND, Proxy> g_proxies;
-ULONG_PTR g_nextProxy = 0x10002;
-
-uint64_t Hash(const std::u16string &cls, const std::u16string &title) {
-  uint64_t h = 14695981039346656037ull;
-  auto mix = [&](char16_t c) {
-    h = (h ^ (c & 0xFF)) * 1099511628211ull;
-    h = (h ^ (c >> 8)) * 1099511628211ull;
-  };
-  for (char16_t c : cls) mix(c);
-  mix(0);
-  for (char16_t c : title) mix(c);
-  return h;
-}
-
-bool FillAddress(const std::string &path, sockaddr_un *addr) {
-  *addr = sockaddr_un{};
-  addr->sun_family = AF_UNIX;
-  if (path.empty() || path.size() >= sizeof addr->sun_path) return false;
-  path.copy(addr->sun_path, path.size());
-  return true;
-}
 
 bool PeerIsUs(int fd) {
   ucred cred{};
@@ -130,24 +90,215 @@ bool ReadRequest(int fd, char *ask, std::u16string *cls, std::u16string *title) 
          Transfer(fd, title->data(), lengths[1] * 2, false);
 }
 
+/* A name this process holds: its socket, and the thread that answers on it
+ * for the window, or for the window still to come while the name is only
+ * claimed. Ending it (with the window, or at process exit) removes the
+ * socket, then stops the thread and closes the socket. */
+class Listener {
+ public:
+  Listener(std::string path, int fd, const int stop[2], std::u16string cls, std::u16string title)
+      : m_path(std::move(path)), m_fd(fd), m_stop{stop[0], stop[1]}, m_cls(std::move(cls)),
+        m_title(std::move(title)), m_thread(&Listener::Serve, this) {}
+
+  ~Listener() {
+    unlink(m_path.c_str());
+    char bye = 0;
+    while (write(m_stop[1], &bye, 1) < 0 && errno == EINTR) {
+    }
+    m_thread.join();
+    close(m_fd);
+    close(m_stop[0]);
+    close(m_stop[1]);
+  }
+
+  Listener(const Listener &) = delete;
+  Listener &operator=(const Listener &) = delete;
+
+  /* The window has come: it answers from now on, and gets the raise that
+   * was asked for while it was to come. */
+  void Fulfil(HWND hwnd) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_hwnd = hwnd;
+    if (m_raiseWanted) PostMessageW(hwnd, WM_PLAT_RAISE, 0, 0);
+    m_raiseWanted = false;
+  }
+
+ private:
+  /* Answers requests until told to stop. Callers of another user get no
+   * answer; a raise for this name is answered, then posted to its window
+   * (which may end as soon as it has the message) or kept for the window
+   * to come. */
+  void Serve() {
+    for (;;) {
+      pollfd pfd[2] = {{m_fd, POLLIN, 0}, {m_stop[0], POLLIN, 0}};
+      if (poll(pfd, 2, -1) < 0) {
+        if (errno == EINTR) continue;
+        return;
+      }
+      if (pfd[1].revents) return;
+      int c = accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+      if (c < 0) continue;
+      char ask;
+      std::u16string askCls, askTitle;
+      if (PeerIsUs(c) && ReadRequest(c, &ask, &askCls, &askTitle)) {
+        bool match = askCls == m_cls && askTitle == m_title && Here();
+        char answer = match ? kYes : kNo;
+        Transfer(c, &answer, 1, true);
+        if (match && ask == kAskRaise) Raise();
+      }
+      close(c);
+    }
+  }
+
+  /* Whether the window is there or still to come. */
+  bool Here() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return !m_hwnd || IsWindow(m_hwnd);
+  }
+
+  void Raise() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (m_hwnd)
+      PostMessageW(m_hwnd, WM_PLAT_RAISE, 0, 0);
+    else
+      m_raiseWanted = true;
+  }
+
+  std::string m_path;
+  int m_fd;
+  int m_stop[2];
+  std::u16string m_cls;
+  std::u16string m_title;
+  std::mutex m_lock;
+  HWND m_hwnd = nullptr;      /* nullptr while the name is only claimed */
+  bool m_raiseWanted = false; /* a raise came while the window was to come */
+  std::thread m_thread;       /* last: it starts once the rest is there */
+};
+
+/* The names this process holds (UI thread): those of its windows, and those
+ * claimed by FindWindowW for a window still to come, by socket path. */
+std::map<HWND, std::unique_ptr<Listener>> g_listeners;
+std::map<std::string, std::unique_ptr<Listener>> g_claims;
+
+/* Windows of other processes that FindWindowW handed out. Proxy handles have
+ * bit 1 set, so they never equal a window handle of this process. */
+struct Proxy {
+  std::u16string cls;
+  std::u16string title;
+};
+std::map<HWND, Proxy> g_proxies;
+ULONG_PTR g_nextProxy = 0x10002;
+
+uint64_t Hash(const std::u16string &cls, const std::u16string &title) {
+  uint64_t h = 14695981039346656037ull;
+  auto mix = [&](char16_t c) {
+    h = (h ^ (c & 0xFF)) * 1099511628211ull;
+    h = (h ^ (c >> 8)) * 1099511628211ull;
+  };
+  for (char16_t c : cls) mix(c);
+  mix(0);
+  for (char16_t c : title) mix(c);
+  return h;
+}
+
+bool FillAddress(const std::string &path, sockaddr_un *addr) {
+  *addr = sockaddr_un{};
+  addr->sun_family = AF_UNIX;
+  if (path.empty() || path.size() >= sizeof addr->sun_path) return false;
+  path.copy(addr->sun_path, path.size());
+  return true;
+}
+
+/* The runtime folder's lock, held for its life: taken within the lock
+ * timeout, or not at all (then the caller goes on unlocked, as it would
+ * without a runtime folder that can be locked). */
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string &dir) {
+    std::string path = dir + "/lock";
+    m_fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (m_fd < 0) return;
+    for (int waited = 0; flock(m_fd, LOCK_EX | LOCK_NB) != 0; waited += 5) {
+      if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= kLockTimeoutMs) {
+        close(m_fd);
+        m_fd = -1;
+        return;
+      }
+      usleep(5000);
+    }
+  }
+  ~FolderLock() {
+    if (m_fd >= 0) close(m_fd);
+  }
+  FolderLock(const FolderLock &) = delete;
+  FolderLock &operator=(const FolderLock &) = delete;
+
+ private:
+  int m_fd = -1;
+};
+
+enum class Probe { Live, Gone, Blocked };
+
+/* Looks at the socket of a name (under the folder's lock): Live when a
+ * process listens on it (or its queue is full); Gone when there is none, or
+ * only a stale one of an ended process of ours, which is removed; Blocked
+ * when something else is in its place. */
+Probe Look(const std::string &path) {
+  sockaddr_un addr;
+  if (!FillAddress(path, &addr)) return Probe::Blocked;
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) return Probe::Blocked;
+  int rc = connect(fd, (sockaddr *)&addr, sizeof addr);
+  int err = errno;
+  close(fd);
+  if (rc == 0 || err == EAGAIN || err == EINPROGRESS) return Probe::Live;
+  if (err == ENOENT) return Probe::Gone;
+  struct stat st;
+  if (err == ECONNREFUSED && lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode) &&
+      st.st_uid == geteuid() && unlink(path.c_str()) == 0)
+    return Probe::Gone;
+  return Probe::Blocked;
+}
+
+/* Binds and listens on the socket of a name under the folder's lock, a
+ * stale socket removed first; the name's listener, with no window yet.
+ * Null, with *live set, when another process holds the name; null too when
+ * the socket cannot be made. */
+std::unique_ptr<Listener> Take(const std::string &path, const std::u16string &cls,
+                               const std::u16string &title, bool *live) {
+  *live = false;
+  sockaddr_un addr;
+  if (!FillAddress(path, &addr)) return nullptr;
+  FolderLock lock(path.substr(0, path.rfind('/')));
+  Probe probe = Look(path);
+  *live = probe == Probe::Live;
+  if (probe != Probe::Gone) return nullptr;
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return nullptr;
+  if (bind(fd, (sockaddr *)&addr, sizeof addr) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  int stop[2];
+  if (listen(fd, 8) != 0 || pipe2(stop, O_CLOEXEC) != 0) {
+    unlink(path.c_str());
+    close(fd);
+    return nullptr;
+  }
+  return std::make_unique<Listener>(path, fd, stop, cls, title);
+}
+
 enum class Reach { Yes, No, Absent };
 
-/* Asks the window published for cls and title. A socket that nobody listens
- * on is left over from a process that ended: it is removed and counts as
- * absent, like a missing one. */
+/* Asks the process that holds the name of cls and title; Absent when
+ * nobody listens there. */
 Reach Ask(char ask, const std::u16string &cls, const std::u16string &title) {
-  std::string path = SocketPath(cls, title);
   sockaddr_un addr;
-  if (!FillAddress(path, &addr)) return Reach::Absent;
+  if (!FillAddress(SocketPath(cls, title), &addr)) return Reach::Absent;
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return Reach::Absent;
   if (connect(fd, (sockaddr *)&addr, sizeof addr) != 0) {
-    int err = errno;
     close(fd);
-    struct stat st;
-    if (err == ECONNREFUSED && lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode) &&
-        st.st_uid == geteuid())
-      unlink(path.c_str());
     return Reach::Absent;
   }
   char answer = kNo;
@@ -156,76 +307,96 @@ Reach Ask(char ask, const std::u16string &cls, const std::u16string &title) {
   return ok && answer == kYes ? Reach::Yes : Reach::No;
 }
 
-/* Answers requests for one window until told to stop. Callers of another
- * user get no answer; a raise for this window is answered, then posted to
- * it (the window may end as soon as it has the message). */
-void Serve(int fd, int stop, HWND hwnd, std::u16string cls, std::u16string title) {
-  for (;;) {
-    pollfd pfd[2] = {{fd, POLLIN, 0}, {stop, POLLIN, 0}};
-    if (poll(pfd, 2, -1) < 0) {
-      if (errno == EINTR) continue;
-      return;
+/* The window of another process with this class and title, as a proxy
+ * handle; or null, and then this process has claimed the name for its own
+ * window to come (unless the runtime folder cannot be used). A holder that
+ * ends while it is asked is looked at again. */
+HWND FindOrClaim(const std::u16string &cls, const std::u16string &title) {
+  std::string path = SocketPath(cls, title);
+  if (path.empty() || g_claims.count(path)) return nullptr;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    bool live = false;
+    if (std::unique_ptr<Listener> claim = Take(path, cls, title, &live)) {
+      g_claims[path] = std::move(claim);
+      return nullptr;
     }
-    if (pfd[1].revents) return;
-    int c = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (c < 0) continue;
-    char ask;
-    std::u16string askCls, askTitle;
-    if (PeerIsUs(c) && ReadRequest(c, &ask, &askCls, &askTitle)) {
-      bool match = askCls == cls && askTitle == title && IsWindow(hwnd);
-      char answer = match ? kYes : kNo;
-      Transfer(c, &answer, 1, true);
-      if (match && ask == kAskRaise) PostMessageW(hwnd, WM_PLAT_RAISE, 0, 0);
+    if (!live) return nullptr;
+    Reach reach = Ask(kAskFind, cls, title);
+    if (reach == Reach::No) return nullptr;
+    if (reach == Reach::Absent) continue;
+    for (const auto &[handle, p] : g_proxies) {
+      if (p.cls == cls && p.title == title) return handle;
     }
-    close(c);
+    HWND handle = (HWND)g_nextProxy;
+    g_nextProxy += 4;
+    g_proxies[handle] = Proxy{cls, title};
+    return handle;
   }
-}
-
-/* Binds the socket of a window; a stale socket of an ended process is taken
- * over, a live one (another instance) is left alone. -1 on failure. */
-int Bind(const std::string &path, const std::u16string &cls, const std::u16string &title) {
-  sockaddr_un addr;
-  if (!FillAddress(path, &addr)) return -1;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    if (bind(fd, (sockaddr *)&addr, sizeof addr) == 0 && listen(fd, 8) == 0) return fd;
-    int err = errno;
-    close(fd);
-    if (err != EADDRINUSE || Ask(kAskFind, cls, title) != Reach::Absent) return -1;
-  }
-  return -1;
+  return nullptr;
 }
 
 void Unpublish(HWND hwnd) { g_listeners.erase(hwnd); }
 
+/* Publishes a top-level window with a title under its class and title: it
+ * takes over this process's claim of the name, or takes the name now; a
+ * name another process holds is left to it. */
 void Publish(HWND hwnd) {
   Window *w = FromHandle(hwnd);
   if (!w || (w->style & WS_CHILD) || w->text.empty()) return;
   std::string path = SocketPath(w->cls->name, w->text);
-  int fd = Bind(path, w->cls->name, w->text);
-  if (fd < 0) return;
-  int stop[2];
-  if (pipe2(stop, O_CLOEXEC) != 0) {
-    close(fd);
-    unlink(path.c_str());
-    return;
+  if (path.empty()) return;
+  std::unique_ptr<Listener> listener;
+  auto claim = g_claims.find(path);
+  if (claim != g_claims.end()) {
+    listener = std::move(claim->second);
+    g_claims.erase(claim);
+  } else {
+    bool live;
+    listener = Take(path, w->cls->name, w->text, &live);
   }
-  g_listeners[hwnd] = std::make_unique<Listener>(path, fd, stop, hwnd, w->cls->name, w->text);
+  if (!listener) return;
+  listener->Fulfil(hwnd);
+  g_listeners[hwnd] = std::move(listener);
+}
+
+/* Why dir cannot be the folder of the names (made mode 0700 when missing):
+ * null when it is a folder of this user that nobody else may enter. */
+const char *Unsafe(const std::string &dir) {
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return strerror(errno);
+  struct stat st;
+  if (lstat(dir.c_str(), &st) != 0) return strerror(errno);
+  if (S_ISLNK(st.st_mode)) return "it is a symbolic link";
+  if (!S_ISDIR(st.st_mode)) return "it is not a folder";
+  if (st.st_uid != geteuid()) return "it belongs to another user";
+  if (st.st_mode & 077) return "other users may use it";
+  return nullptr;
+}
+
+/* Says once per process, in one line, that a folder was not used. */
+void WarnOnce(const std::string &line) {
+  static std::atomic<bool> s_said{false};
+  if (!s_said.exchange(true)) std::fprintf(stderr, "tonbrook: %s\n", line.c_str());
 }
 
 }  // namespace
 
 std::string RuntimeDir() {
+  const char *tmp = getenv("TMPDIR");
+  std::string fallback = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/tonbrook-" +
+                         std::to_string(geteuid());
   const char *base = getenv("XDG_RUNTIME_DIR");
-  std::string dir = (base && base[0] == '/') ? std::string(base) + "/tonbrook"
-                                             : "/tmp/tonbrook-" + std::to_string(geteuid());
-  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return std::string();
-  struct stat st;
-  if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid() ||
-      (st.st_mode & 077) != 0)
+  std::string preferred = base && base[0] == '/' ? std::string(base) + "/tonbrook" : fallback;
+  const char *why = Unsafe(preferred);
+  if (!why) return preferred;
+  std::string line = "not using " + preferred + ": " + why;
+  const char *whyNot = preferred == fallback ? why : Unsafe(fallback);
+  if (whyNot) {
+    if (preferred != fallback) line += "; nor " + fallback + ": " + whyNot;
+    WarnOnce(line + "; a second start will not find this one");
     return std::string();
-  return dir;
+  }
+  WarnOnce(line + "; using " + fallback);
+  return fallback;
 }
 
 std::string SocketPath(const std::u16string &cls, const std::u16string &title) {
@@ -261,7 +432,9 @@ using namespace plat::user;
 /* The top-level window whose class and title are exactly these (NULL: any),
  * in this process or, when both are given, in another process of this user;
  * for the latter a handle that SetForegroundWindow understands. NULL when
- * there is none. */
+ * there is none: then, with both given, this process holds the class and
+ * title for the window it is about to create, and a second process that
+ * looks for them finds this one (see the top of this file). */
 HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
   if (lpClassName && IS_INTRESOURCE(lpClassName)) return nullptr;
   for (HWND top : TopLevelWindows()) {
@@ -271,13 +444,5 @@ HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
     return top;
   }
   if (!lpClassName || !lpWindowName) return nullptr;
-  std::u16string cls = lpClassName, title = lpWindowName;
-  if (Ask(kAskFind, cls, title) != Reach::Yes) return nullptr;
-  for (const auto &[handle, p] : g_proxies) {
-    if (p.cls == cls && p.title == title) return handle;
-  }
-  HWND handle = (HWND)g_nextProxy;
-  g_nextProxy += 4;
-  g_proxies[handle] = Proxy{cls, title};
-  return handle;
+  return FindOrClaim(lpClassName, lpWindowName);
 }

@@ -3,7 +3,9 @@
  * each other's top-level windows.
  *
  * Each top-level window with a class and a title listens on a Unix socket in
- * the user's runtime directory, named by a hash of class and title. Another
+ * the user's runtime directory, named by a hash of class and title; a
+ * FindWindowW that finds nothing claims the name in the same step for the
+ * window the process is about to create (see findwnd.cpp). Another
  * process connects, checks that the listener is of its own user, and sends
  * a request: "is this you" (FindWindowW) or "come to the front"
  * (SetForegroundWindow). The listener checks the caller's user the same way
@@ -18,9 +20,12 @@
 
 namespace plat::user {
 
-/* $XDG_RUNTIME_DIR/tonbrook, or /tmp/tonbrook-<uid> without it, created
- * mode 0700. Empty when it cannot be made or is not a directory of ours that
- * only we may enter (a symbolic link, another owner, open permissions). */
+/* $XDG_RUNTIME_DIR/tonbrook, or $TMPDIR/tonbrook-<uid> (/tmp without
+ * TMPDIR) when XDG_RUNTIME_DIR is not set, created mode 0700. A folder that
+ * cannot be made or is not a folder of ours that only we may enter (a
+ * symbolic link, a file, another owner, open permissions) is never used:
+ * the process says so once in one line on standard error and takes the
+ * $TMPDIR one instead, or, when that is no better, none (empty). */
 std::string RuntimeDir();
 
 /* The socket path of a class and title; empty without a runtime directory. */

@@ -30,6 +30,16 @@ HWND ChildFromPoint(HWND hwnd, POINT pt) {
   return hwnd;
 }
 
+/* Whether hwnd, or a window it lies in, was made with WS_EX_NOACTIVATE: as
+ * on the handheld, such a window still takes taps but never the keyboard
+ * focus, and neither do its children. */
+bool RefusesFocus(HWND hwnd) {
+  for (Window *w = FromHandle(hwnd); w; w = (w->style & WS_CHILD) ? FromHandle(w->parent) : nullptr) {
+    if (w->exStyle & WS_EX_NOACTIVATE) return true;
+  }
+  return false;
+}
+
 void ChangeFocus(HWND hwnd) {
   HWND old = g_focus;
   if (old == hwnd) return;
@@ -224,12 +234,13 @@ int CharOfKey(int vk) {
 using namespace plat::user;
 
 /* Gives hWnd the keyboard focus (NULL: nobody), activating its top-level
- * window; WM_KILLFOCUS and WM_SETFOCUS follow. Returns the previous focus,
- * NULL when hWnd is no window or is disabled. */
+ * window; WM_KILLFOCUS and WM_SETFOCUS follow. Returns the previous focus;
+ * NULL, with the focus left where it was, when hWnd is no window, is
+ * disabled, or is (or lies in) a window made with WS_EX_NOACTIVATE. */
 HWND SetFocus(HWND hWnd) {
   HWND old = g_focus;
   if (hWnd) {
-    if (!IsWindow(hWnd) || !IsWindowEnabled(hWnd)) return nullptr;
+    if (!IsWindow(hWnd) || !IsWindowEnabled(hWnd) || RefusesFocus(hWnd)) return nullptr;
     HWND top = TopLevelOf(hWnd);
     if (top != g_active) ActivateWindow(top);
   }

@@ -68,19 +68,85 @@ TEST_F(AboutAndMenu, CtrlAOpensTheAboutBoxAndCtrlQEndsAfterTaps) {
   EXPECT_EQ(rc, 0);
 }
 
-TEST_F(AboutAndMenu, AnAcceleratorStruckInAFocusedChildGoesToTheChild) {
-  int nQuit = -1;
-  int rc = RunProgram({
-      Step::Call(0, [] { SetFocus(g_hwndPlay); }),
-      Step::Key(10, 'Q', true),
-      Step::Call(20, [&] {
-        // The button got IDOK, which means nothing to it: the program runs on.
-        nQuit = IsWindow(MainWindow()) ? 0 : 1;
-        SetFocus(MainWindow());
-      }),
-      Step::Key(30, 'Q', true),
+// A tap on each of the nine controls, the frequency box and the arrows last
+// (a noise hides them): none of them takes the keyboard (they are made with
+// WS_EX_NOACTIVATE), so the accelerators still reach the main window.
+plat::host::Script TapEveryControl(uint64_t at, int *nTookFocus) {
+  HWND *const controls[] = {&g_hwndWhiteNoise, &g_hwndPinkNoise, &g_hwndSine, &g_hwndTriangle,
+                            &g_hwndSawtooth,   &g_hwndSquare,    &g_hwndPlay, &g_hwndFreqEdit};
+  plat::host::Script script;
+  for (HWND *hwnd : controls) {
+    script.push_back(Step::Call(at, [hwnd] { AppTest::TapOn(*hwnd); }));
+    at += 10;
+  }
+  // The up arrow, then the down arrow of the up-down.
+  for (int quarter : {1, 3}) {
+    script.push_back(Step::Call(at, [quarter] {
+      RECT rc;
+      GetWindowRect(g_hwndSpin, &rc);
+      plat::host::InjectTap((rc.left + rc.right) / 2, rc.top + (rc.bottom - rc.top) * quarter / 4);
+    }));
+    at += 10;
+  }
+  script.push_back(Step::Call(at, [nTookFocus] {
+    *nTookFocus = GetFocus() != NULL && GetFocus() != AppTest::MainWindow();
+  }));
+  return script;
+}
+
+// A late step that ends the program if the keys before did not, so that a
+// failure shows as such rather than as a hang.
+Step EndIfStillUp(uint64_t at, bool *pbStillUp) {
+  return Step::Call(at, [pbStillUp] {
+    *pbStillUp = true;
+    AppTest::ExitProgram();
   });
-  EXPECT_EQ(nQuit, 0);
+}
+
+TEST_F(AboutAndMenu, CtrlQEndsTheProgramAfterATapOnEachControl) {
+  int nTookFocus = -1;
+  plat::host::Script script = TapEveryControl(0, &nTookFocus);
+  bool bStillUp = false;
+  script.push_back(Step::Key(200, 'Q', true));
+  script.push_back(EndIfStillUp(1000, &bStillUp));
+  EXPECT_EQ(RunProgram(std::move(script)), 0);
+  EXPECT_EQ(nTookFocus, 0);
+  EXPECT_FALSE(bStillUp) << "Ctrl+Q did not end the program";
+}
+
+TEST_F(AboutAndMenu, CtrlAOpensTheAboutBoxAfterATapOnEachControl) {
+  int nTookFocus = -1;
+  bool bAbout = false;
+  plat::host::Script script = TapEveryControl(0, &nTookFocus);
+  script.push_back(Step::Key(200, 'A', true));
+  script.push_back(Step::Call(210, [&] {
+    bAbout = GetActiveWindow() != MainWindow() && TextOf(GetActiveWindow()) == u"About Tonbrook";
+  }));
+  script.push_back(Step::Tap(220, kCaptionOkX, kCaptionOkY));
+  bool bStillUp = false;
+  script.push_back(Step::Key(230, 'Q', true));
+  script.push_back(EndIfStillUp(1000, &bStillUp));
+  EXPECT_EQ(RunProgram(std::move(script)), 0);
+  EXPECT_EQ(nTookFocus, 0);
+  EXPECT_TRUE(bAbout) << "Ctrl+A did not open the About box";
+  EXPECT_FALSE(bStillUp);
+}
+
+TEST_F(AboutAndMenu, SetFocusRefusesAControlOfTheMainWindow) {
+  HWND hwndBefore = (HWND)1, hwndRefused = (HWND)1, hwndAfter = (HWND)1;
+  bool bStillUp = false;
+  int rc = RunProgram({
+      Step::Call(0, [&] {
+        hwndBefore = GetFocus();
+        hwndRefused = SetFocus(g_hwndPlay);
+        hwndAfter = GetFocus();
+      }),
+      Step::Key(10, 'Q', true),
+      EndIfStillUp(1000, &bStillUp),
+  });
+  EXPECT_EQ(hwndRefused, nullptr);
+  EXPECT_EQ(hwndAfter, hwndBefore);
+  EXPECT_FALSE(bStillUp) << "Ctrl+Q did not reach the main window";
   EXPECT_EQ(rc, 0);
 }
 

@@ -117,10 +117,11 @@ TEST_F(Controls, EveryChangeOfAnEditBoxSendsUpdateThenChange) {
            Step::Key(40, '2'), Step::Key(50, VK_BACK), Step::Tap(60, 20, kTop + 42),
            Step::Key(70, '7'), Quit(80)},
           [&] {
+            // Boxes that take the keyboard: made without WS_EX_NOACTIVATE.
             top = Top();
-            number = Make(top, u"EDIT", u"", ES_NUMBER | WS_BORDER, 5, 0, 100, 24, 109);
-            fixed = Make(top, u"EDIT", u"500", ES_NUMBER | ES_READONLY, 5, 30, 100, 24, 110);
-            edit = Make(top, u"EDIT", u"", 0, 5, 60, 100, 24, 111);
+            number = Make(top, u"EDIT", u"", ES_NUMBER | WS_BORDER, 5, 0, 100, 24, 109, 0);
+            fixed = Make(top, u"EDIT", u"500", ES_NUMBER | ES_READONLY, 5, 30, 100, 24, 110, 0);
+            edit = Make(top, u"EDIT", u"", 0, 5, 60, 100, 24, 111, 0);
             SetWindowTextW(edit, u"16,000");
           });
   EXPECT_EQ(Text(edit), u"16,000");

@@ -66,10 +66,12 @@ class Controls : public ::testing::Test {
     return CreateWindowExW(0, kClass, title, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
   }
+  /* A control as the program makes them, never taking the keyboard focus
+   * unless exStyle says otherwise. */
   static HWND Make(HWND parent, LPCWSTR cls, LPCWSTR text, DWORD style, int x, int y, int cx,
-                   int cy, int id) {
-    return CreateWindowExW(WS_EX_NOACTIVATE, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, cx,
-                           cy, parent, (HMENU)(INT_PTR)id, nullptr, nullptr);
+                   int cy, int id, DWORD exStyle = WS_EX_NOACTIVATE) {
+    return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, cx, cy, parent,
+                           (HMENU)(INT_PTR)id, nullptr, nullptr);
   }
 
   /* Dispatches everything queued now. */

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "host/headless.h"
@@ -30,14 +32,22 @@ class Find : public ::testing::Test {
     ASSERT_NE(mkdtemp(dir), nullptr);
     m_dir = dir;
     setenv("XDG_RUNTIME_DIR", dir, 1);
+    // The private folder taken when the runtime one is unsafe, here too.
+    if (const char *tmp = getenv("TMPDIR")) m_tmpdir = tmp;
+    setenv("TMPDIR", dir, 1);
     testwnd::Begin();
   }
   void TearDown() override {
     testwnd::End();
     unsetenv("XDG_RUNTIME_DIR");
+    if (m_tmpdir.empty())
+      unsetenv("TMPDIR");
+    else
+      setenv("TMPDIR", m_tmpdir.c_str(), 1);
     std::filesystem::remove_all(m_dir);
   }
   std::string m_dir;
+  std::string m_tmpdir;
 };
 
 /* Starts the peer program; with out, its standard output is a pipe. */
@@ -149,10 +159,15 @@ TEST_F(Find, AWindowOfAnotherProcessIsFoundAndRaisedThroughItsHandle) {
   EXPECT_TRUE(Exists(path));
   EXPECT_FALSE(SetForegroundWindow(remote));
   EXPECT_EQ(FindWindowW(testwnd::kClass, u"Remote"), nullptr);
-  EXPECT_FALSE(Exists(path));
-  MakeStale(path);
   HWND mine = testwnd::Top(u"Remote");
   EXPECT_EQ(FindWindowW(testwnd::kClass, u"Remote"), mine);
+  EXPECT_EQ(PeerFinds("TESTWND", "Remote"), 0);
+  DestroyWindow(mine);
+  EXPECT_FALSE(Exists(path));
+
+  // A stale entry is no obstacle to a window made without looking first.
+  MakeStale(path);
+  mine = testwnd::Top(u"Remote");
   EXPECT_EQ(PeerFinds("TESTWND", "Remote"), 0);
   DestroyWindow(mine);
   EXPECT_FALSE(Exists(path));
@@ -160,6 +175,45 @@ TEST_F(Find, AWindowOfAnotherProcessIsFoundAndRaisedThroughItsHandle) {
   // A process that ends normally takes its entries with it.
   EXPECT_EQ(ExitCode(Spawn("exit", "TESTWND", "Remote")), 0);
   EXPECT_FALSE(Exists(path));
+}
+
+TEST_F(Find, FindingNothingHoldsTheNameForTheWindowAboutToBeMade) {
+  int raises = plat::host::Run({}, [&](Headless &host) {
+    // Nothing yet: from now on this process is the one that runs.
+    EXPECT_EQ(FindWindowW(testwnd::kClass, u"Tonbrook"), nullptr);
+    EXPECT_EQ(FindWindowW(testwnd::kClass, u"Tonbrook"), nullptr);
+    // Another start finds it before its window is made, and asks it to come
+    // forward; the window gets that once it is there.
+    int found = PeerFinds("TESTWND", "Tonbrook");
+    EXPECT_EQ(found, 0) << "the other start did not find this one";
+    if (found != 0) return -1;
+    EXPECT_EQ(host.Raises(), 0);
+    HWND main = testwnd::Top(u"Tonbrook");
+    MSG msg;
+    while (host.Raises() == 0 && GetMessageW(&msg, nullptr, 0, 0)) DispatchMessageW(&msg);
+    EXPECT_EQ(GetForegroundWindow(), main);
+    EXPECT_EQ(PeerFinds("TESTWND", "Tonbrook"), 0);
+    while (host.Raises() == 1 && GetMessageW(&msg, nullptr, 0, 0)) DispatchMessageW(&msg);
+    // A second window of the same name in this process is not published.
+    HWND twin = testwnd::Top(u"Tonbrook");
+    DestroyWindow(main);
+    EXPECT_EQ(PeerFinds("TESTWND", "Tonbrook"), 1);
+    DestroyWindow(twin);
+    return host.Raises();
+  });
+  EXPECT_EQ(raises, 2);
+}
+
+TEST_F(Find, OfTwoStartsAtAnyDistanceExactlyOneRuns) {
+  for (int race = 0; race < 20; ++race) {
+    pid_t first = Spawn("once", "TESTWND", "Race");
+    usleep((useconds_t)race * 5000);
+    pid_t second = Spawn("once", "TESTWND", "Race");
+    int codes[2] = {ExitCode(first), ExitCode(second)};
+    // One found the other and raised it (0), which then ended (3).
+    EXPECT_EQ(codes[0] + codes[1], 3) << "race " << race << ": " << codes[0] << ", " << codes[1];
+    EXPECT_TRUE(codes[0] == 0 || codes[1] == 0) << "race " << race;
+  }
 }
 
 TEST_F(Find, NothingIsAnsweredToAnotherUser) {
@@ -189,31 +243,83 @@ TEST_F(Find, NothingIsAnsweredToAnotherUser) {
     _exit(read(fd, &answer, 1) == 1 ? 13 : 0);
   }
   EXPECT_EQ(ExitCode(pid), 0);
-  chmod(plat::user::RuntimeDir().c_str(), 0700);
+  chmod((m_dir + "/tonbrook").c_str(), 0700);
   MSG msg;
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, plat::user::WM_PLAT_RAISE, plat::user::WM_PLAT_RAISE,
                             PM_REMOVE));
 }
 
-TEST_F(Find, AnUnsafeRuntimeDirectoryIsNotUsed) {
+/* Runs the peer with standard error captured: its exit code and what it
+ * wrote there. */
+int PeerWithStderr(const char *mode, const char *cls, const char *title, std::string *err) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  char *argv[] = {(char *)USER_PEER, (char *)mode, (char *)cls, (char *)title, nullptr};
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, USER_PEER, &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  char buf[512];
+  ssize_t n;
+  while ((n = read(fds[0], buf, sizeof buf)) > 0) err->append(buf, (size_t)n);
+  close(fds[0]);
+  return rc == 0 ? ExitCode(pid) : -1;
+}
+
+TEST_F(Find, AnUnsafeRuntimeDirectoryIsNotUsedButAPrivateOneInstead) {
   std::string own = m_dir + "/tonbrook";
-  ASSERT_FALSE(plat::user::RuntimeDir().empty());
+  std::string fallback = m_dir + "/tonbrook-" + std::to_string(geteuid());
   EXPECT_EQ(plat::user::RuntimeDir(), own);
   struct stat st;
   ASSERT_EQ(stat(own.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
-
-  chmod(own.c_str(), 0755);
-  EXPECT_TRUE(plat::user::RuntimeDir().empty());
-  rmdir(own.c_str());
   std::string elsewhere = m_dir + "/elsewhere";
   mkdir(elsewhere.c_str(), 0700);
-  ASSERT_EQ(symlink(elsewhere.c_str(), own.c_str()), 0);
+
+  // Each way the folder can be wrong (giving it away needs root), and a
+  // window found through the private one all the same.
+  std::vector<std::function<void()>> spoil = {
+      [&] { mkdir(own.c_str(), 0755); },
+      [&] { ASSERT_EQ(symlink(elsewhere.c_str(), own.c_str()), 0); },
+      [&] { close(open(own.c_str(), O_CREAT | O_WRONLY, 0600)); },
+  };
+  if (geteuid() == 0) {
+    spoil.push_back([&] {
+      mkdir(own.c_str(), 0700);
+      ASSERT_EQ(chown(own.c_str(), 65534, 65534), 0);
+    });
+  }
+  for (size_t i = 0; i < spoil.size(); ++i) {
+    std::filesystem::remove_all(own);
+    spoil[i]();
+    EXPECT_EQ(plat::user::RuntimeDir(), fallback) << "case " << i;
+    std::string err;
+    EXPECT_EQ(PeerWithStderr("find", "TESTWND", "Tonbrook", &err), 1) << "case " << i;
+    HWND main = testwnd::Top(u"Tonbrook");
+    err.clear();
+    EXPECT_EQ(PeerWithStderr("find", "TESTWND", "Tonbrook", &err), 0) << "case " << i;
+    EXPECT_EQ(err.rfind("tonbrook: not using " + own + ": ", 0), 0u) << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << "not one line: " << err;
+    EXPECT_NE(err.find("using " + fallback), std::string::npos) << err;
+    DestroyWindow(main);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+
+  // With the private one no better, windows still work; they are only not
+  // published.
+  std::filesystem::remove_all(fallback);
+  ASSERT_EQ(symlink(elsewhere.c_str(), fallback.c_str()), 0);
   EXPECT_TRUE(plat::user::RuntimeDir().empty());
-  // Without a directory windows still work; they are only not published.
   HWND main = testwnd::Top(u"Tonbrook");
   EXPECT_EQ(FindWindowW(testwnd::kClass, u"Tonbrook"), main);
-  EXPECT_EQ(PeerFinds("TESTWND", "Tonbrook"), 1);
+  std::string err;
+  EXPECT_EQ(PeerWithStderr("find", "TESTWND", "Tonbrook", &err), 1);
+  EXPECT_EQ(err.find('\n'), err.size() - 1) << "not one line: " << err;
+  EXPECT_NE(err.find("nor " + fallback), std::string::npos) << err;
   EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
 }
 

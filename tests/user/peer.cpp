@@ -8,6 +8,12 @@
  *                               leaving its entry behind as a crash would
  *   user_peer exit CLASS TITLE  shows such a window and returns from main
  *                               with the window still there: exit 0
+ *   user_peer once CLASS TITLE  a program that runs once: raises the window
+ *                               if there is one (exit 0, 2 refused), else
+ *                               shows its own and exits 3 once it was asked
+ *                               to come forward; 50 ms pass between the
+ *                               two, as a program's start-up takes; killed
+ *                               after ten seconds
  */
 #include <windows.h>
 #include <unistd.h>
@@ -52,6 +58,19 @@ int Host(const std::u16string &cls, const std::u16string &title) {
   });
 }
 
+int Once(const std::u16string &cls, const std::u16string &title) {
+  alarm(10);
+  return plat::host::Run({}, [&](plat::host::Headless &host) {
+    if (HWND other = FindWindowW(cls.c_str(), title.c_str()))
+      return SetForegroundWindow((HWND)((ULONG_PTR)other | 1)) ? 0 : 2;
+    usleep(50000);  // the start-up work of a program before its window
+    if (!Show(cls, title)) return 4;
+    MSG msg;
+    while (host.Raises() == 0 && GetMessageW(&msg, nullptr, 0, 0)) DispatchMessageW(&msg);
+    return 3;
+  });
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -60,5 +79,6 @@ int main(int argc, char **argv) {
   if (!strcmp(argv[1], "find")) return Find(cls, title);
   if (!strcmp(argv[1], "host")) return Host(cls, title);
   if (!strcmp(argv[1], "exit")) return Show(cls, title) ? 0 : 4;
+  if (!strcmp(argv[1], "once")) return Once(cls, title);
   return 64;
 }

@@ -238,4 +238,26 @@ TEST_F(Windows, FocusMovesWithMessagesAndTheLowBitIsIgnored) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(Windows, AWindowMadeNotToActivateAndItsChildrenNeverTakeTheFocus) {
+  HWND top = testwnd::Top();
+  HWND plain = testwnd::Child(top, 1);
+  HWND noActivate = CreateWindowExW(WS_EX_NOACTIVATE, testwnd::kClass, u"", WS_CHILD | WS_VISIBLE, 0, 0,
+                                    20, 20, top, (HMENU)2, nullptr, nullptr);
+  HWND inside = testwnd::Child(noActivate, 3);
+  HWND bar = CreateWindowExW(WS_EX_NOACTIVATE, testwnd::kClass, u"Bar", WS_POPUP | WS_VISIBLE, 0, 294,
+                             240, 26, top, nullptr, nullptr, nullptr);
+  HWND onBar = testwnd::Child(bar, 4);
+  EXPECT_EQ(SetFocus(plain), top);
+  g_seen.clear();
+  for (HWND refused : {noActivate, inside, bar, onBar}) {
+    EXPECT_EQ(SetFocus(refused), nullptr);
+    EXPECT_EQ(GetFocus(), plain);
+  }
+  EXPECT_TRUE(g_seen.empty());
+  EXPECT_EQ(GetActiveWindow(), top);
+  // Taking the focus away is still allowed.
+  EXPECT_EQ(SetFocus(nullptr), plain);
+  EXPECT_EQ(GetFocus(), nullptr);
+}
+
 }  // namespace

@@ -1,0 +1,193 @@
+#!/usr/bin/python3
+"""Tonbrook's desktop window under Xvfb: the keyboard after taps, minimising
+under a real window manager, and two starts at once.
+
+Usage: desktop_window_test.py MODE TONBROOK OUT-DIR
+
+  keys       taps the up arrow, the frequency box and PLAY: Ctrl+Q still
+             ends Tonbrook with status 0; after the same taps Ctrl+A opens
+             the About box.
+  minimise   under openbox, plays, then minimises the desktop window with
+             xdotool: Tonbrook ends with status 0 and lets go of the audio
+             device.
+  instances  twenty times two starts 0 to 100 ms apart: one of them ends at
+             once with status 0, the other stays up with the only window.
+
+Each test has a runtime folder of its own. Exits with 77
+(skipped) when Xvfb, xdotool, xwd or (for minimise) openbox is missing.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
+import desktop_test as desk  # noqa: E402
+
+SCALE = 2
+UP_ARROW = (221, 130)       # screen points of the main window's controls
+FREQUENCY_BOX = (181, 136)
+PLAY = (190, 236)
+CAPTION_OK = (225, 13)
+
+
+def tap(env, wid, point):
+    x, y = point
+    subprocess.run(["xdotool", "mousemove", "--window", wid, str(x * SCALE + 1), str(y * SCALE + 1),
+                    "click", "1"], env=env, check=True, timeout=30)
+
+
+def key(env, wid, name):
+    subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
+    subprocess.run(["xdotool", "key", name], env=env, check=True, timeout=30)
+
+
+def title(env, wid):
+    return subprocess.run(["xdotool", "getwindowname", wid], env=env, capture_output=True, text=True,
+                          timeout=30).stdout.strip()
+
+
+def ended(proc, what, seconds=30):
+    """The exit status 0 of proc within the time, or a failure saying what did not end it."""
+    try:
+        code = proc.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        desk.fail(what + " did not end Tonbrook")
+    if code != 0:
+        desk.fail("exit status %d after %s" % (code, what))
+
+
+def start(program, env):
+    """Starts Tonbrook and waits for its grey window: (process, window id)."""
+    proc = subprocess.Popen([program], env=env)
+    wid = desk.find_window(env, "Tonbrook")
+    desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == (100, 100, 100), "the grey window")
+    return proc, wid
+
+
+def stop(proc):
+    if proc and proc.poll() is None:
+        proc.kill()
+        proc.wait()
+
+
+def keys(program, out, runtime):
+    server, display = desk.start_xvfb()
+    proc = None
+    try:
+        env = desk.x11_env(display, SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=runtime)
+        for accelerator in ("ctrl+q", "ctrl+a"):
+            proc, wid = start(program, env)
+            for point in (UP_ARROW, FREQUENCY_BOX, PLAY):
+                tap(env, wid, point)
+            if accelerator == "ctrl+a":
+                key(env, wid, "ctrl+a")
+                desk.wait_for(lambda: title(env, wid) == "About Tonbrook", "the About box after Ctrl+A")
+                tap(env, wid, CAPTION_OK)
+                desk.wait_for(lambda: title(env, wid) == "Tonbrook", "the About box to close")
+            key(env, wid, "ctrl+q")
+            ended(proc, "Ctrl+Q after taps on the up arrow, the frequency box and PLAY")
+        print("ok: after taps on the up arrow, the frequency box and PLAY, Ctrl+A and Ctrl+Q work")
+    finally:
+        stop(proc)
+        server.terminate()
+        server.wait()
+
+
+def window_manager(env):
+    """Starts openbox on the display and waits until it manages windows."""
+    wm = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def managing():
+        root = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, capture_output=True,
+                              text=True, timeout=30).stdout
+        return "window id" in root
+
+    desk.wait_for(managing, "openbox")
+    return wm
+
+
+def minimise(program, out, runtime):
+    for tool in ("openbox", "xprop"):
+        if not shutil.which(tool):
+            print("skipped: %s is not installed" % tool)
+            sys.exit(desk.SKIP)
+    recording = os.path.join(out, "minimise.raw")
+    server, display = desk.start_xvfb()
+    wm = proc = None
+    try:
+        env = desk.x11_env(display, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=recording,
+                           XDG_RUNTIME_DIR=runtime)
+        wm = window_manager(env)
+        proc, wid = start(program, env)
+        tap(env, wid, PLAY)
+        desk.wait_for(lambda: os.path.getsize(recording) > 44100, "the sound to play")
+        subprocess.run(["xdotool", "windowminimize", "--sync", wid], env=env, check=True, timeout=30)
+        ended(proc, "minimising")
+        # The device is let go: nothing holds the recording open any more.
+        size = os.path.getsize(recording)
+        time.sleep(0.5)
+        if os.path.getsize(recording) != size:
+            desk.fail("the recording still grows after the end")
+        print("ok: minimised under openbox, Tonbrook ended with status 0 after %d bytes of sound" % size)
+    finally:
+        stop(proc)
+        if wm:
+            wm.terminate()
+            wm.wait()
+        server.terminate()
+        server.wait()
+
+
+def windows_named(env, name):
+    found = subprocess.run(["xdotool", "search", "--name", "^%s$" % name], env=env, capture_output=True,
+                           text=True, timeout=30)
+    return found.stdout.split()
+
+
+def instances(program, out, runtime):
+    server, display = desk.start_xvfb()
+    procs = []
+    try:
+        for race in range(20):
+            env = desk.x11_env(display, SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=tempfile.mkdtemp(dir=runtime))
+            delay = race * 0.1 / 19
+            procs = [subprocess.Popen([program], env=env)]
+            time.sleep(delay)
+            procs.append(subprocess.Popen([program], env=env))
+            first = desk.wait_for(lambda: [p for p in procs if p.poll() is not None], "one start to end")[0]
+            if first.returncode != 0:
+                desk.fail("race %d (%.0f ms apart): the second start ended with status %d"
+                          % (race, delay * 1000, first.returncode))
+            other = procs[1 - procs.index(first)]
+            wid = desk.find_window(env, "Tonbrook")
+            time.sleep(0.3)
+            if other.poll() is not None:
+                desk.fail("race %d: both starts ended" % race)
+            if len(windows_named(env, "Tonbrook")) != 1:
+                desk.fail("race %d (%.0f ms apart): %d windows" % (race, delay * 1000,
+                                                                  len(windows_named(env, "Tonbrook"))))
+            key(env, wid, "ctrl+q")
+            ended(other, "Ctrl+Q in race %d" % race)
+        print("ok: of two starts 0 to 100 ms apart, one window each time, in 20 races")
+    finally:
+        for proc in procs:
+            stop(proc)
+        server.terminate()
+        server.wait()
+
+
+def main():
+    modes = {"keys": keys, "minimise": minimise, "instances": instances}
+    if len(sys.argv) != 4 or sys.argv[1] not in modes:
+        print(__doc__)
+        sys.exit(2)
+    desk.require_x_tools()
+    with tempfile.TemporaryDirectory(prefix="tonbrook-xdg-") as runtime:
+        modes[sys.argv[1]](sys.argv[2], sys.argv[3], runtime)
+
+
+if __name__ == "__main__":
+    main()
