@@ -170,6 +170,7 @@ class Desktop : public Backend {
   /* Puts the screen in the window when it changed since it was last shown,
    * and the active window's title on the desktop window. */
   void Present() {
+    ShowOnceThereIsAWindow();
     ShowClassIcon();
     gdi::PaintNavigationBar();
     user::Window *active = user::FromHandle(GetActiveWindow());
@@ -192,6 +193,19 @@ class Desktop : public Backend {
     SDL_FreeSurface(source);
     SDL_UpdateWindowSurface(m_window);
     m_shown = gdi::ScreenVersion();
+  }
+
+  /* The desktop window is made hidden and shows once the program has a
+   * visible window, so a start that only finds the running program and
+   * raises it never flashes a window of its own. */
+  void ShowOnceThereIsAWindow() {
+    if (m_visible) return;
+    for (HWND top : user::TopLevelWindows()) {
+      if (!IsWindowVisible(top)) continue;
+      SDL_ShowWindow(m_window);
+      m_visible = true;
+      return;
+    }
   }
 
   /* Gives the desktop window the icon of the program window's class, once
@@ -217,6 +231,7 @@ class Desktop : public Backend {
   uint64_t m_shown = UINT64_MAX;
   std::string m_title;
   bool m_pressed = false;
+  bool m_visible = false;
 };
 
 std::shared_ptr<Desktop> g_desktop;
@@ -285,7 +300,7 @@ bool StartDesktop() {
   Uint32 wakeEvent = SDL_RegisterEvents(1);
   SDL_Window *window = SDL_CreateWindow("Tonbrook", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                         gdi::kScreenWidth * kDefaultScale, gdi::kScreenHeight * kDefaultScale,
-                                        SDL_WINDOW_RESIZABLE);
+                                        SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
   if (wakeEvent == (Uint32)-1 || !window) {
     Fail("cannot open the desktop window", SDL_GetError());
     if (window) SDL_DestroyWindow(window);

@@ -159,19 +159,29 @@ def require_x_tools():
 
 
 def start_xvfb():
-    """Starts Xvfb on a free display: (server, display); skips when it cannot start."""
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                               "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as f:
-        display = f.readline().strip()
-    if not display:
-        server.terminate()
+    """Starts Xvfb on a free display: (server, display); skips when it cannot start.
+
+    The display number is searched from one derived from this process's id, not
+    from 0: a server that is ending removes its socket after its lock, so a new
+    server that took the number just freed would lose its socket and refuse
+    every client. -noreset keeps the server as it is when its last client
+    leaves, so that a program started right after another ended finds it."""
+    base = 100 + os.getpid() % 800
+    for number in range(base, base + 64):
+        if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
+            continue
+        read_end, write_end = os.pipe()
+        server = subprocess.Popen(["Xvfb", ":%d" % number, "-displayfd", str(write_end), "-screen", "0",
+                                   "1024x768x24", "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
+                                  stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as f:
+            display = f.readline().strip()
+        if display:
+            return server, display
         server.wait()
-        print("skipped: Xvfb could not start")
-        sys.exit(SKIP)
-    return server, display
+    print("skipped: Xvfb could not start")
+    sys.exit(SKIP)
 
 
 def x11_env(display, **settings):
@@ -185,9 +195,9 @@ def x11_env(display, **settings):
 
 
 def find_window(env, title):
-    """The X window id of the window titled exactly title, waited for."""
+    """The X window id of the shown window titled exactly title, waited for."""
     def window():
-        found = subprocess.run(["xdotool", "search", "--name", "^%s$" % title], env=env,
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title], env=env,
                                capture_output=True, text=True)
         return found.stdout.split()[0] if found.stdout.split() else None
 
