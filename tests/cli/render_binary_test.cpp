@@ -224,7 +224,8 @@ TEST_F(RenderBinaryTest, AnInterruptedRenderLeavesNothingBehind) {
   int status = 0;
   waitpid(pid, &status, 0);
   ASSERT_EQ(during.size(), 1u);
-  EXPECT_EQ(during[0].rfind(".long.raw.", 0), 0u);
+  EXPECT_EQ(during[0].rfind(".tb", 0), 0u);
+  EXPECT_EQ(during[0].size(), 9u);
   EXPECT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
   EXPECT_TRUE(Listing().empty());
