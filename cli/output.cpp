@@ -10,16 +10,15 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <bit>
 #include <climits>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 namespace cli {
 
 namespace {
 
-constexpr size_t kFlushBytes = 1 << 16;
 constexpr int kMaxLinks = 40;
 
 // The temporary file a signal handler removes: its folder and its name,
@@ -31,18 +30,6 @@ void OnInterrupt(int sig) {
   if (g_interruptedDir >= 0 && g_interruptedName[0]) unlinkat(g_interruptedDir, g_interruptedName, 0);
   _exit(128 + sig);
 }
-
-void Put16(std::vector<uint8_t> &out, uint32_t v) {
-  out.push_back((uint8_t)v);
-  out.push_back((uint8_t)(v >> 8));
-}
-
-void Put32(std::vector<uint8_t> &out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
-void PutTag(std::vector<uint8_t> &out, const char *tag) { out.insert(out.end(), tag, tag + 4); }
 
 std::string FolderOf(const std::string &path) {
   size_t slash = path.rfind('/');
@@ -245,35 +232,6 @@ bool OutputFile::Fail(const std::string &what) {
   return false;
 }
 
-bool OutputFile::WriteWavHeader(uint32_t rate, uint64_t samples) {
-  uint32_t dataBytes = (uint32_t)(samples * 2);
-  PutTag(pending_, "RIFF");
-  Put32(pending_, 36 + dataBytes);
-  PutTag(pending_, "WAVE");
-  PutTag(pending_, "fmt ");
-  Put32(pending_, 16);
-  Put16(pending_, 1);  // PCM
-  Put16(pending_, 1);  // mono
-  Put32(pending_, rate);
-  Put32(pending_, rate * 2);  // bytes per second
-  Put16(pending_, 2);         // bytes per frame
-  Put16(pending_, 16);        // bits per sample
-  PutTag(pending_, "data");
-  Put32(pending_, dataBytes);
-  return true;
-}
-
-bool OutputFile::WriteSamples(const int16_t *samples, size_t count) {
-  static_assert(std::endian::native == std::endian::little, "samples are written as they lie in memory");
-  const uint8_t *bytes = (const uint8_t *)samples;
-  size_t size = count * 2;
-  if (pending_.size() + size < kFlushBytes) {
-    pending_.insert(pending_.end(), bytes, bytes + size);
-    return true;
-  }
-  return Flush() && WriteAll(bytes, size);
-}
-
 bool OutputFile::WriteAll(const uint8_t *bytes, size_t size) {
   size_t done = 0;
   while (done < size) {
@@ -285,14 +243,7 @@ bool OutputFile::WriteAll(const uint8_t *bytes, size_t size) {
   return true;
 }
 
-bool OutputFile::Flush() {
-  if (!WriteAll(pending_.data(), pending_.size())) return false;
-  pending_.clear();
-  return true;
-}
-
 bool OutputFile::Commit() {
-  if (!Flush()) return false;
   if (!temp_[0]) {
     if (fd_ == STDOUT_FILENO) return true;
     int rc = close(fd_);

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace cli {
 
@@ -31,12 +30,13 @@ class OutputFile {
   OutputFile(const OutputFile &) = delete;
   OutputFile &operator=(const OutputFile &) = delete;
 
-  // The 44-byte header of a 16-bit mono PCM WAV file of the given length.
-  bool WriteWavHeader(uint32_t rate, uint64_t samples);
-  // Signed 16-bit little-endian samples, as they lie in memory.
-  bool WriteSamples(const int16_t *samples, size_t count);
-  // Flushes and moves a temporary file into place, or closes a file written
-  // in place. On failure a regular target is untouched.
+  // Writes all of bytes where the file stands.
+  bool WriteAll(const uint8_t *bytes, size_t size);
+  // True for a temporary file, which may seek; false for a stream.
+  bool Seekable() const { return temp_[0] != '\0'; }
+  int Fd() const { return fd_; }
+  // Moves a temporary file into place, or closes a file written in place.
+  // On failure a regular target is untouched.
   bool Commit();
 
   // What went wrong with the last failed call.
@@ -47,8 +47,6 @@ class OutputFile {
   bool OpenInPlace(const std::string &target, const struct stat &st);
   bool OpenTemporary(const std::string &target, const struct stat *existing);
   bool KeepOwnerAndMode(const struct stat *existing);
-  bool WriteAll(const uint8_t *bytes, size_t size);
-  bool Flush();
   bool Fail(const std::string &what);
 
   int fd_;
@@ -57,7 +55,6 @@ class OutputFile {
   std::string base_;   // the target's name in that folder
   char temp_[16] = {};  // the temporary file's name; empty when there is none
   bool committed_ = false;
-  std::vector<uint8_t> pending_;
   std::string error_;
 };
 
