@@ -194,6 +194,8 @@ bool SoundFile::Fail(const std::string &what) {
 bool SoundFile::Write(const int16_t *frames, size_t count) {
   sf_count_t items = (sf_count_t)count * channels_;
   if (sf_write_short(sf_, frames, items) != items) return Fail("libsndfile: " + std::string(sf_strerror(sf_)));
+  // Samples dropped after a seek the stream could not make would be lost.
+  if (discarding_) return Fail("this format cannot be written to a stream");
   return true;
 }
 
