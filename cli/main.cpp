@@ -1,60 +1,40 @@
 /*
  * tonbrook-render: renders Tonbrook's signals without the window, exactly as
- * the program puts them in its loop buffer, and writes them as a WAV or raw
- * file, or plays them through the sound engine.
+ * the program puts them in its loop buffer, and writes them to a sound file,
+ * or plays them through the sound engine or on a chosen device.
  */
+#include <signal.h>
 #include <stdio.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "devices.h"
 #include "kernel/kernel.h"
 #include "options.h"
 #include "output.h"
 #include "play.h"
+#include "loop_buffer.h"
 #include "signal_stats.h"
-#include "sound.h"
+#include "sound_file.h"
 #include "synth.h"
 
 namespace {
 
+// Frames handed to the writer at a time; a pass of at least kDirectFrames
+// goes to it as it is.
+constexpr size_t kBlockFrames = 1 << 16, kDirectFrames = 1 << 12;
+
 int UsageError(const std::string &fault) {
-  fprintf(stderr, "tonbrook-render: %s\n%s", fault.c_str(), cli::Usage());
+  fprintf(stderr, "tonbrook-render: %s\nTry 'tonbrook-render --help'.\n", fault.c_str());
   return 2;
 }
 
 int RuntimeError(const std::string &fault) {
   fprintf(stderr, "tonbrook-render: %s\n", fault.c_str());
   return 1;
-}
-
-// Sets the generator parameters and snaps the frequency for them.
-void SetParams(const cli::Options &opt) {
-  g_GenParams.nSampleRate = opt.rate;
-  g_GenParams.nBufferLen = opt.length;
-  g_GenParams.fFrequency = opt.requestedHz;
-  SnapFrequency();
-}
-
-// Puts one zero-filled loop buffer in the engine's table, as the engine's
-// initialisation does, and snaps the frequency for it.
-bool AttachLoopBuffer(const cli::Options &opt) {
-  SetParams(opt);
-
-  g_AudioFormat.nSamplesPerSec = (DWORD)opt.rate;
-  g_nBufferSamples = opt.length;
-  g_cbOutBuffer = (g_AudioFormat.nBitsPerSample >> 3) * (DWORD)opt.length;
-  g_cbInBuffer = g_cbOutBuffer;
-  g_pOutData[0] = (SHORT *)LocalAlloc(LPTR, g_cbOutBuffer);
-  g_nOutBuffers = g_pOutData[0] ? 1 : 0;
-  return g_pOutData[0] != NULL;
-}
-
-void DetachLoopBuffer() {
-  LocalFree(g_pOutData[0]);
-  g_pOutData[0] = NULL;
-  g_nOutBuffers = 0;
 }
 
 uint64_t TotalSamples(const cli::Options &opt) {
@@ -73,13 +53,35 @@ void RenderPass(const cli::Options &opt, uint64_t pass, DWORD firstTick) {
   plat::SetTickSource(nullptr);
 }
 
+// The summary's frequency line: requested, snapped, and how far apart.
+std::string FrequencyLine(const cli::Options &opt, float snapped) {
+  std::string line = cli::FormatHz(opt.requestedHz) + " Hz requested, " + cli::FormatHz(snapped) + " Hz snapped";
+  if (!cli::IsPeriodic(opt.waveform)) return line + " (not used by this waveform)";
+  if (snapped == opt.requestedHz) return line + " (exact)";
+  if (!(opt.requestedHz > 0.0f)) return line;
+  char deviation[64];
+  snprintf(deviation, sizeof deviation, " (%+.2f Hz, %+.1f cents)", (double)snapped - (double)opt.requestedHz,
+           1200.0 * std::log2((double)snapped / (double)opt.requestedHz));
+  return line + deviation;
+}
+
+// One-line warnings about a frequency the loop cannot play as asked.
+void WarnAboutFrequency(const cli::Options &opt, float snapped) {
+  if (!cli::IsPeriodic(opt.waveform)) return;
+  if (opt.requestedHz > opt.rate / 2.0f)
+    fprintf(stderr, "tonbrook-render: warning: %s Hz is above half the sample rate (%s Hz) and aliases\n",
+            cli::FormatHz(opt.requestedHz).c_str(), cli::FormatHz(opt.rate / 2.0f).c_str());
+  else if (opt.requestedHz < snapped)
+    fprintf(stderr, "tonbrook-render: warning: %s Hz is below one cycle per loop buffer; it is raised to %s Hz\n",
+            cli::FormatHz(opt.requestedHz).c_str(), cli::FormatHz(snapped).c_str());
+}
+
 void ReportSignal(const cli::Options &opt) {
   float snapped = g_GenParams.fFrequency;
   long cycles = std::lround((double)snapped * opt.length / opt.rate);
-  const char *unused = cli::IsPeriodic(opt.waveform) ? "" : " (not used by this waveform)";
+  WarnAboutFrequency(opt, snapped);
   fprintf(stderr, "waveform:  %s\n", opt.waveformName.c_str());
-  fprintf(stderr, "frequency: %g Hz requested, %s Hz snapped%s\n", (double)opt.requestedHz,
-          cli::FormatHz(snapped).c_str(), unused);
+  fprintf(stderr, "frequency: %s\n", FrequencyLine(opt, snapped).c_str());
   fprintf(stderr, "cycles:    %ld per buffer of %d samples at %d Hz\n", cycles, opt.length, opt.rate);
 }
 
@@ -92,44 +94,116 @@ void Report(const cli::Options &opt, const cli::SignalStats &stats) {
 }
 
 int RunPlay(const cli::Options &opt) {
-  SetParams(opt);
+  cli::SetParams(opt);
+  std::string error;
+  std::optional<UINT> device = cli::ChooseDevice(opt, &error);
+  if (!device) return RuntimeError(error);
   if (!opt.quiet) {
     ReportSignal(opt);
+    std::string where = opt.device ? "output device " + std::to_string(*device) : "the default output device";
     if (opt.seconds)
-      fprintf(stderr, "playing:   %g s on the default output device\n", *opt.seconds);
+      fprintf(stderr, "playing:   %g s on %s\n", *opt.seconds, where.c_str());
     else
-      fprintf(stderr, "playing:   on the default output device until Ctrl+C\n");
+      fprintf(stderr, "playing:   on %s until Ctrl+C\n", where.c_str());
   }
-  std::string error;
-  return cli::Play(opt, &error) ? 0 : RuntimeError(error);
+  bool ok = cli::UsesEngine(opt) ? cli::Play(opt, &error) : cli::PlayOnDevice(opt, *device, &error);
+  return ok ? 0 : RuntimeError(error);
 }
 
-int Run(const cli::Options &opt) {
-  if (opt.play) return RunPlay(opt);
+// Gathers shaped frames and hands them to the file a block at a time.
+class BlockWriter {
+ public:
+  BlockWriter(cli::SoundFile *file, int channels) : file_(file), channels_(channels) {
+    block_.resize(kBlockFrames * channels);
+  }
+  bool Put(const int16_t *frames, size_t count) {
+    if (!file_) return true;
+    if (used_ == 0 && count >= kDirectFrames) return file_->Write(frames, count);
+    while (count > 0) {
+      size_t n = std::min(count, kBlockFrames - used_);
+      std::copy(frames, frames + n * channels_, block_.begin() + (ptrdiff_t)(used_ * channels_));
+      used_ += n;
+      frames += n * channels_;
+      count -= n;
+      if (used_ == kBlockFrames && !Flush()) return false;
+    }
+    return true;
+  }
+  bool Flush() {
+    bool ok = !file_ || used_ == 0 || file_->Write(block_.data(), used_);
+    used_ = 0;
+    return ok;
+  }
+
+ private:
+  cli::SoundFile *file_;
+  int channels_;
+  std::vector<int16_t> block_;
+  size_t used_ = 0;
+};
+
+// Renders every pass and writes it; the levels go to *stats. A periodic
+// signal is rendered, shaped and measured once, and its frames repeated.
+// Without gain or a second channel the loop buffer goes out as it is.
+bool RenderAll(const cli::Options &opt, cli::SoundFile *file, cli::SignalStats *stats) {
+  cli::Shaper shaper(opt);
+  uint64_t total = TotalSamples(opt);
+  DWORD firstTick = opt.tick ? *opt.tick : GetTickCount();
+  std::vector<int16_t> mono, shaped;
+  if (!shaper.Identity()) {
+    mono.resize((size_t)opt.length);
+    shaped.resize((size_t)opt.length * opt.channels);
+  }
+  const int16_t *level = cli::LoopSamples(), *frames = cli::LoopSamples();
+  cli::SignalStats passStats;
+  BlockWriter writer(file, opt.channels);
+  for (uint64_t pass = 0, done = 0; done < total; pass++) {
+    size_t n = (size_t)std::min<uint64_t>((uint64_t)opt.length, total - done);
+    if (pass == 0 || cli::IsNoise(opt.waveform)) {
+      RenderPass(opt, pass, firstTick);
+      if (!shaper.Identity()) {
+        for (int i = 0; i < opt.length; i++) mono[i] = shaper.Scaled(cli::LoopSamples()[i]);
+        shaper.Shape(cli::LoopSamples(), (size_t)opt.length, shaped.data());
+        level = mono.data();
+        frames = shaped.data();
+      }
+      passStats = cli::SignalStats();
+      passStats.Add(level, (size_t)opt.length);
+    }
+    if (n == (size_t)opt.length) {
+      stats->AddRepeated(passStats, 1);
+    } else {
+      stats->Add(level, n);
+    }
+    if (!writer.Put(frames, n)) return false;
+    done += n;
+  }
+  return writer.Flush();
+}
+
+int RunRender(cli::Options opt) {
+  if (opt.exact) {
+    std::optional<int> length = cli::ExactLength(opt.rate, opt.requestedHz);
+    if (!length)
+      return UsageError("no loop buffer of up to 1048576 samples holds " + cli::FormatHz(opt.requestedHz) +
+                        " Hz exactly at " + std::to_string(opt.rate) + " Hz");
+    opt.length = *length;
+  }
   std::unique_ptr<cli::OutputFile> out;
+  std::unique_ptr<cli::SoundFile> file;
   if (opt.outputPath) {
     std::string error;
     cli::RemoveTemporaryOnSignals();
     out = cli::OutputFile::Open(*opt.outputPath, &error);
     if (!out) return UsageError(error);
+    file = cli::SoundFile::Start(out.get(), opt.container, opt.rate, opt.channels, TotalSamples(opt), &error);
+    if (!file) return RuntimeError(error);
   }
-  if (!AttachLoopBuffer(opt)) return RuntimeError("out of memory for the loop buffer");
-
-  uint64_t total = TotalSamples(opt);
-  DWORD firstTick = opt.tick ? *opt.tick : GetTickCount();
-  bool ok = !out || opt.raw || out->WriteWavHeader((uint32_t)opt.rate, total);
+  if (!cli::AttachLoopBuffer(opt)) return RuntimeError("out of memory for the loop buffer");
   cli::SignalStats stats;
-  for (uint64_t pass = 0, done = 0; ok && done < total; pass++) {
-    RenderPass(opt, pass, firstTick);
-    size_t n = (size_t)std::min<uint64_t>((uint64_t)opt.length, total - done);
-    const int16_t *samples = (const int16_t *)g_pOutData[0];
-    stats.Add(samples, n);
-    if (out) ok = out->WriteSamples(samples, n);
-    done += n;
-  }
-  if (ok && out) ok = out->Commit();
-  DetachLoopBuffer();
-  if (!ok) return RuntimeError(out->Error());
+  bool ok = RenderAll(opt, file.get(), &stats) && (!file || file->Finish());
+  cli::DetachLoopBuffer();
+  if (!ok) return RuntimeError(file->Error());
   if (!opt.quiet) Report(opt, stats);
   return 0;
 }
@@ -139,9 +213,18 @@ int Run(const cli::Options &opt) {
 int main(int argc, char **argv) {
   cli::ParseResult parsed = cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.error.empty()) return UsageError(parsed.error);
-  if (parsed.options.help) {
+  const cli::Options &opt = parsed.options;
+  if (opt.help) {
     fputs(cli::Usage(), stdout);
     return 0;
   }
-  return Run(parsed.options);
+  if (opt.version) {
+    puts("tonbrook-render " TONBROOK_VERSION);
+    return 0;
+  }
+  if (opt.listDevices) {
+    std::string error;
+    return cli::ListDevices(&error) ? 0 : RuntimeError(error);
+  }
+  return opt.play ? RunPlay(opt) : RunRender(opt);
 }

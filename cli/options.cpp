@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "synth.h"
 
@@ -19,11 +21,35 @@ const struct {
     {"impulse", WF_IMPULSE},    {"sweep", WF_SWEEP},
 };
 
+const struct {
+  const char *name;
+  Container container;
+} kFormats[] = {
+    {"wav", Container::kWav},   {"rf64", Container::kRf64}, {"flac", Container::kFlac},
+    {"aiff", Container::kAiff}, {"caf", Container::kCaf},   {"w64", Container::kW64},
+    {"raw", Container::kRaw},
+};
+
+const struct {
+  const char *extension;
+  Container container;
+} kExtensions[] = {
+    {"wav", Container::kWav},   {"wave", Container::kWav}, {"rf64", Container::kRf64},
+    {"flac", Container::kFlac}, {"aiff", Container::kAiff}, {"aif", Container::kAiff},
+    {"caf", Container::kCaf},   {"w64", Container::kW64},  {"raw", Container::kRaw},
+    {"pcm", Container::kRaw},
+};
+
 constexpr int kMinRate = 1000, kMaxRate = 384000;
 constexpr int kMinLength = 1, kMaxLength = 1048576;
 constexpr double kMaxSeconds = 86400.0;
-// A WAV file counts its bytes in 32 bits, the RIFF header included.
-constexpr uint64_t kMaxWavSamples = (0xFFFFFFFFull - 36) / 2;
+// AIFF counts its bytes in 32 bits, the header included.
+constexpr uint64_t kMaxAiffBytes = 0xFFFFFFFFull - 54;
+
+std::string Lower(std::string s) {
+  for (char &c : s) c = (char)tolower((unsigned char)c);
+  return s;
+}
 
 // A plain decimal number: sign, digits, one point, an exponent. No hex, no
 // inf or nan, no spaces.
@@ -84,7 +110,7 @@ class Parser {
 
   ParseResult Run() {
     for (pos_ = 0; pos_ < args_.size() && error_.empty(); pos_++) Take(args_[pos_]);
-    if (error_.empty() && !opt_.help) Check();
+    if (error_.empty() && !opt_.help && !opt_.version && !opt_.listDevices) Check();
     return {opt_, error_};
   }
 
@@ -121,14 +147,32 @@ class Parser {
       opt_.help = true;
     } else if (name == "-q" || name == "--quiet") {
       opt_.quiet = true;
+    } else if (name == "--version") {
+      opt_.version = true;
     } else if (name == "--raw") {
       opt_.raw = true;
     } else if (name == "--play") {
       opt_.play = true;
+    } else if (name == "--exact") {
+      opt_.exact = true;
+    } else if (name == "--list-devices") {
+      opt_.listDevices = true;
+    } else if (name == "--device") {
+      if (auto v = Value(name, inlineValue, hasInline)) TakeDevice(*v);
+    } else if (name == "--format") {
+      if (auto v = Value(name, inlineValue, hasInline)) TakeFormat(*v);
+    } else if (name == "--gain") {
+      if (auto v = Value(name, inlineValue, hasInline)) TakeGain(*v);
+    } else if (name == "--channels") {
+      if (auto v = Value(name, inlineValue, hasInline)) opt_.channels = Bounded(name, *v, 1, 2);
+      channelsGiven_ = true;
+    } else if (name == "--channel") {
+      if (auto v = Value(name, inlineValue, hasInline)) TakePlacement(*v);
     } else if (name == "--rate") {
       if (auto v = Value(name, inlineValue, hasInline)) opt_.rate = Bounded(name, *v, kMinRate, kMaxRate);
     } else if (name == "--length") {
       if (auto v = Value(name, inlineValue, hasInline)) opt_.length = Bounded(name, *v, kMinLength, kMaxLength);
+      opt_.lengthGiven = true;
     } else if (name == "--seconds") {
       if (auto v = Value(name, inlineValue, hasInline)) TakeSeconds(*v);
     } else if (name == "--tick") {
@@ -153,15 +197,52 @@ class Parser {
   }
 
   void TakeSeconds(const std::string &text) {
-    std::optional<double> v = ParseReal(text);
+    std::optional<double> v = ParseDuration(text);
     if (!v) {
-      Fail("--seconds '" + text + "' is not a number");
+      Fail("--seconds '" + text + "' is not a duration (S, 500ms, M:SS or H:MM:SS)");
     } else if (!(*v > 0.0 && *v <= kMaxSeconds)) {
       Fail("--seconds " + text + " is out of range (above 0, at most 86400)");
     } else {
       opt_.seconds = *v;
       secondsText_ = text;
     }
+  }
+
+  void TakeFormat(const std::string &text) {
+    if (std::optional<Container> c = ContainerByName(text)) {
+      format_ = *c;
+    } else {
+      Fail("unknown format '" + text + "' (wav, rf64, flac, aiff, caf, w64 or raw)");
+    }
+  }
+
+  void TakeGain(const std::string &text) {
+    std::optional<double> v = ParseReal(text);
+    if (!v) {
+      Fail("--gain '" + text + "' is not a number");
+    } else if (*v > 0.0) {
+      Fail("--gain " + text + " is above 0 dB; the signals already reach full scale");
+    } else {
+      opt_.gainDb = *v;
+    }
+  }
+
+  void TakePlacement(const std::string &text) {
+    if (text == "left") {
+      opt_.placement = Placement::kLeft;
+    } else if (text == "right") {
+      opt_.placement = Placement::kRight;
+    } else if (text == "both") {
+      opt_.placement = Placement::kBoth;
+    } else {
+      return Fail("--channel '" + text + "' is not left, right or both");
+    }
+    placementGiven_ = true;
+  }
+
+  void TakeDevice(const std::string &text) {
+    if (text.empty()) return Fail("--device needs a number or a name");
+    opt_.device = text;
   }
 
   void TakeTick(const std::string &text) {
@@ -216,17 +297,43 @@ class Parser {
   // Checks that need every option.
   void Check() {
     if (positionals_ == 0) return Fail("missing WAVEFORM");
-    if (!SnapStaysInRange(opt_.rate, opt_.length, opt_.requestedHz))
+    if (opt_.device) opt_.play = true;
+    if (placementGiven_ && channelsGiven_ && opt_.channels == 1)
+      return Fail("--channel needs two channels; it cannot be combined with --channels 1");
+    if (placementGiven_) opt_.channels = 2;
+    if (opt_.exact && opt_.lengthGiven) return Fail("--exact chooses the length; it cannot be combined with --length");
+    if (!opt_.exact && !SnapStaysInRange(opt_.rate, opt_.length, opt_.requestedHz))
       return Fail("frequency " + frequencyText_ + " Hz is out of range for " + std::to_string(opt_.length) +
                   "-sample buffers at " + std::to_string(opt_.rate) + " Hz");
     if (opt_.play && opt_.outputPath) return Fail("--play cannot be combined with -o");
     if (opt_.play && opt_.tick) return Fail("--play seeds the noise from the clock; --tick is for files");
     if (opt_.raw && !opt_.outputPath) return Fail("--raw needs -o FILE");
-    if (opt_.seconds && opt_.outputPath && !opt_.raw) {
-      if (*opt_.seconds * opt_.rate > (double)kMaxWavSamples)
-        return Fail("--seconds " + secondsText_ + " is too long for a WAV file at " + std::to_string(opt_.rate) +
-                    " Hz (use --raw)");
+    if (format_ && !opt_.outputPath) return Fail("--format needs -o FILE");
+    if (opt_.outputPath) CheckContainer();
+  }
+
+  // The container: --raw, --format, the file name's extension, else WAV;
+  // a WAV too long for 32-bit sizes becomes RF64.
+  void CheckContainer() {
+    const std::string &path = *opt_.outputPath;
+    if (opt_.raw) {
+      opt_.container = Container::kRaw;
+    } else if (format_) {
+      opt_.container = *format_;
+    } else if (path == "-") {
+      opt_.container = Container::kWav;
+    } else if (std::optional<Container> c = ContainerByExtension(path)) {
+      opt_.container = *c;
+    } else {
+      return Fail("unknown file extension in '" + path + "' (use --format)");
     }
+    if (opt_.container == Container::kRaw) opt_.raw = true;
+    double seconds = opt_.seconds ? *opt_.seconds : (double)opt_.length / opt_.rate;
+    double bytes = seconds * opt_.rate * 2.0 * opt_.channels;
+    if (opt_.container == Container::kWav && bytes + 36.0 > (double)0xFFFFFFFFull) opt_.container = Container::kRf64;
+    if (opt_.container == Container::kAiff && bytes > (double)kMaxAiffBytes)
+      return Fail("--seconds " + secondsText_ + " is too long for an AIFF file at " + std::to_string(opt_.rate) +
+                  " Hz (use w64, caf or rf64)");
   }
 
   const std::vector<std::string> &args_;
@@ -236,30 +343,98 @@ class Parser {
   std::string error_;
   std::string frequencyText_ = "500";
   std::string secondsText_;
+  std::optional<Container> format_;
+  bool channelsGiven_ = false;
+  bool placementGiven_ = false;
 };
 
 }  // namespace
 
 ParseResult ParseCommandLine(const std::vector<std::string> &args) { return Parser(args).Run(); }
 
+std::optional<double> ParseDuration(const std::string &text) {
+  if (text.size() > 2 && text.compare(text.size() - 2, 2, "ms") == 0) {
+    std::optional<double> ms = ParseReal(text.substr(0, text.size() - 2));
+    if (!ms) return std::nullopt;
+    return *ms / 1000.0;
+  }
+  if (text.find(':') == std::string::npos) return ParseReal(text);
+
+  // [H:]M:S with M and S below 60 when something comes before them.
+  std::vector<std::string> fields;
+  for (size_t from = 0;;) {
+    size_t colon = text.find(':', from);
+    fields.push_back(text.substr(from, colon - from));
+    if (colon == std::string::npos) break;
+    from = colon + 1;
+  }
+  if (fields.size() > 3) return std::nullopt;
+  double total = 0.0;
+  for (size_t i = 0; i < fields.size(); i++) {
+    const std::string &f = fields[i];
+    bool last = i + 1 == fields.size();
+    size_t point = f.find('.');
+    size_t whole = point == std::string::npos ? f.size() : point;
+    if (whole == 0 || f.find_first_not_of(last ? "0123456789." : "0123456789") != std::string::npos ||
+        (point != std::string::npos && f.find('.', point + 1) != std::string::npos))
+      return std::nullopt;
+    if (i > 0 && whole > 2) return std::nullopt;
+    double v = std::strtod(f.c_str(), nullptr);
+    if (i > 0 && v >= 60.0) return std::nullopt;
+    total = total * 60.0 + v;
+  }
+  return total;
+}
+
+std::optional<Container> ContainerByName(const std::string &name) {
+  std::string lower = Lower(name);
+  for (const auto &f : kFormats)
+    if (lower == f.name) return f.container;
+  return std::nullopt;
+}
+
+std::optional<Container> ContainerByExtension(const std::string &path) {
+  size_t slash = path.rfind('/');
+  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  size_t dot = base.rfind('.');
+  if (dot == std::string::npos || dot == 0) return Container::kWav;
+  std::string ext = Lower(base.substr(dot + 1));
+  for (const auto &e : kExtensions)
+    if (ext == e.extension) return e.container;
+  return std::nullopt;
+}
+
 const char *Usage() {
   return "usage: tonbrook-render WAVEFORM [FREQUENCY] [options]\n"
+         "       tonbrook-render --list-devices | --help | --version\n"
          "  WAVEFORM       sine square triangle sawtooth white pink impulse sweep,\n"
          "                 or a numeric waveform code\n"
          "  FREQUENCY      in Hz (default 500), snapped down to a whole number of\n"
          "                 cycles per loop buffer\n"
-         "options:\n"
+         "signal:\n"
          "  --rate R       samples per second, 1000 to 384000 (default 44100)\n"
          "  --length N     samples per loop buffer, 1 to 1048576 (default 8192)\n"
-         "  --seconds S    length of the output, above 0 and at most 86400\n"
+         "  --exact        choose the shortest loop buffer that holds the frequency\n"
+         "                 exactly, instead of snapping it\n"
+         "  --seconds D    length: 2.5, 500ms, 1:30 or 1:02:03.5, at most 24 hours\n"
          "                 (default: one loop buffer)\n"
          "  --tick T       tick count that seeds the noise (default: now)\n"
-         "  -o FILE        write a 16-bit mono WAV file; - for standard output\n"
-         "  --raw          write headerless signed 16-bit little-endian samples\n"
-         "  --play         play on the default audio output device for --seconds\n"
-         "                 (default: until Ctrl+C), as the program plays it\n"
-         "  -q             print nothing on standard error\n"
-         "  -h, --help     show this help\n";
+         "  --gain DB      level in dB, 0 or below (default 0: samples untouched)\n"
+         "  --channels C   1 (default) or 2\n"
+         "  --channel P    left, right or both: where the signal goes in two\n"
+         "                 channels (implies --channels 2)\n"
+         "output:\n"
+         "  -o, --output FILE\n"
+         "                 write 16-bit samples to FILE; - for standard output\n"
+         "  --format F     wav rf64 flac aiff caf w64 raw (default: from FILE's\n"
+         "                 extension, else wav)\n"
+         "  --raw          same as --format raw: headerless little-endian samples\n"
+         "  --play         play for --seconds (default: until Ctrl+C)\n"
+         "  --device DEV   play on output device DEV, a number or a name\n"
+         "  --list-devices list the output devices\n"
+         "  -q, --quiet    print nothing on standard error\n"
+         "  -h, --help     show this help\n"
+         "  --version      show the version\n";
 }
 
 std::optional<int> WaveformByName(const std::string &name) {

@@ -4,6 +4,12 @@
 #include <signal.h>
 #include <time.h>
 
+#include <atomic>
+#include <vector>
+
+#include <mmsystem.h>
+
+#include "loop_buffer.h"
 #include "sound.h"
 #include "synth.h"
 
@@ -50,7 +56,85 @@ class StopSignals {
   struct sigaction oldInt_ {}, oldTerm_ {};
 };
 
+// Passes of the loop a start plays, as the engine asks for.
+constexpr DWORD kLoops = 1000000;
+
+// Plays until opt.seconds have passed or a stop signal arrives; noise is
+// rendered afresh every timer period, as the program's refresh timer does,
+// and handed to refresh.
+template <typename Refresh>
+void PlayFor(const Options &opt, Refresh refresh) {
+  timespec start;
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  const double period = g_GenParams.nTimerMs / 1000.0;
+  while (!g_stopRequested) {
+    double left = opt.seconds ? *opt.seconds - Elapsed(start) : period;
+    if (left <= 0) break;
+    Nap(left < period ? left : period);
+    if (!g_stopRequested && IsNoise(opt.waveform)) {
+      GenerateWaveform(opt.waveform, g_GenParams.fFrequency);
+      refresh();
+    }
+  }
+}
+
+// Copies the shaped loop buffer into the playing block in place, sample by
+// sample, as the device reads it.
+void Refill(const Shaper &shaper, std::vector<int16_t> &shaped, std::vector<int16_t> &playing) {
+  shaper.Shape((const int16_t *)g_pOutData[0], (size_t)g_nBufferSamples, shaped.data());
+  for (size_t i = 0; i < playing.size(); i++)
+    std::atomic_ref<int16_t>(playing[i]).store(shaped[i], std::memory_order_relaxed);
+}
+
+std::string DeviceError(const char *what, UINT id, MMRESULT r) {
+  return std::string(what) + " output device " + std::to_string(id) + " (error " + std::to_string(r) + ")";
+}
+
 }  // namespace
+
+bool UsesEngine(const Options &opt) { return !opt.device && opt.channels == 1 && opt.gainDb == 0.0; }
+
+bool PlayOnDevice(const Options &opt, UINT id, std::string *error) {
+  WAVEFORMATEX wfx{};
+  wfx.wFormatTag = WAVE_FORMAT_PCM;
+  wfx.nChannels = (WORD)opt.channels;
+  wfx.nSamplesPerSec = (DWORD)opt.rate;
+  wfx.wBitsPerSample = 16;
+  wfx.nBlockAlign = (WORD)(2 * opt.channels);
+  wfx.nAvgBytesPerSec = wfx.nSamplesPerSec * wfx.nBlockAlign;
+  HWAVEOUT hwo = NULL;
+  MMRESULT r = waveOutOpen(&hwo, id, &wfx, 0, 0, CALLBACK_NULL);
+  if (r != MMSYSERR_NOERROR) {
+    *error = "no audio output device takes 16-bit " + std::string(opt.channels == 2 ? "stereo" : "mono") +
+             " PCM at " + std::to_string(opt.rate) + " Hz";
+    return false;
+  }
+  if (!AttachLoopBuffer(opt)) {
+    waveOutClose(hwo);
+    *error = "out of memory for the loop buffer";
+    return false;
+  }
+  Shaper shaper(opt);
+  std::vector<int16_t> shaped((size_t)opt.length * opt.channels), playing(shaped.size());
+  GenerateWaveform(opt.waveform, g_GenParams.fFrequency);
+  Refill(shaper, shaped, playing);
+
+  WAVEHDR hdr{};
+  hdr.lpData = (LPSTR)playing.data();
+  hdr.dwBufferLength = (DWORD)(playing.size() * sizeof(int16_t));
+  hdr.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+  hdr.dwLoops = kLoops;
+  StopSignals signals;
+  r = waveOutPrepareHeader(hwo, &hdr, sizeof hdr);
+  if (r == MMSYSERR_NOERROR) r = waveOutWrite(hwo, &hdr, sizeof hdr);
+  if (r == MMSYSERR_NOERROR) PlayFor(opt, [&] { Refill(shaper, shaped, playing); });
+  waveOutReset(hwo);
+  waveOutUnprepareHeader(hwo, &hdr, sizeof hdr);
+  waveOutClose(hwo);
+  DetachLoopBuffer();
+  if (r != MMSYSERR_NOERROR) *error = DeviceError("unable to play on", id, r);
+  return r == MMSYSERR_NOERROR;
+}
 
 bool Play(const Options &opt, std::string *error) {
   if (!SoundInit(TRUE, FALSE, opt.rate, opt.length, NULL)) {
@@ -67,17 +151,8 @@ bool Play(const Options &opt, std::string *error) {
     return false;
   }
 
-  // As the program's refresh timer does: noise is rendered afresh every
-  // period, seeded with the tick count of that moment.
-  timespec start;
-  clock_gettime(CLOCK_MONOTONIC, &start);
-  const double period = g_GenParams.nTimerMs / 1000.0;
-  while (!g_stopRequested) {
-    double left = opt.seconds ? *opt.seconds - Elapsed(start) : period;
-    if (left <= 0) break;
-    Nap(left < period ? left : period);
-    if (!g_stopRequested && IsNoise(opt.waveform)) GenerateWaveform(opt.waveform, g_GenParams.fFrequency);
-  }
+  // The engine's device reads the loop buffer in place.
+  PlayFor(opt, [] {});
 
   SoundStopPlayback();
   SoundShutdown();

@@ -14,6 +14,8 @@ namespace cli {
 class SignalStats {
  public:
   void Add(const int16_t *samples, size_t count);
+  // Adds what other counted, times over.
+  void AddRepeated(const SignalStats &other, uint64_t times);
 
   uint64_t Count() const { return count_; }
   int Peak() const { return peak_; }

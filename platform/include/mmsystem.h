@@ -8,6 +8,9 @@
 #include <windows.h>
 
 typedef UINT MMRESULT;
+typedef UINT MMVERSION;
+
+#define MAXPNAMELEN 32
 
 #define MMSYSERR_NOERROR 0
 #define MMSYSERR_ERROR 1
@@ -57,6 +60,40 @@ typedef struct wavehdr_tag {
 #define WHDR_ENDLOOP 0x00000008
 #define WHDR_INQUEUE 0x00000010
 
+/* Standard formats a device reports in its capabilities: rate in kHz,
+ * mono or stereo, 8 or 16 bits. */
+#define WAVE_FORMAT_1M08 0x00000001
+#define WAVE_FORMAT_1S08 0x00000002
+#define WAVE_FORMAT_1M16 0x00000004
+#define WAVE_FORMAT_1S16 0x00000008
+#define WAVE_FORMAT_2M08 0x00000010
+#define WAVE_FORMAT_2S08 0x00000020
+#define WAVE_FORMAT_2M16 0x00000040
+#define WAVE_FORMAT_2S16 0x00000080
+#define WAVE_FORMAT_4M08 0x00000100
+#define WAVE_FORMAT_4S08 0x00000200
+#define WAVE_FORMAT_4M16 0x00000400
+#define WAVE_FORMAT_4S16 0x00000800
+
+/* Optional functions of an output device. */
+#define WAVECAPS_PITCH 0x0001
+#define WAVECAPS_PLAYBACKRATE 0x0002
+#define WAVECAPS_VOLUME 0x0004
+#define WAVECAPS_LRVOLUME 0x0008
+#define WAVECAPS_SYNC 0x0010
+#define WAVECAPS_SAMPLEACCURATE 0x0020
+
+typedef struct tagWAVEOUTCAPSW {
+  WORD wMid;
+  WORD wPid;
+  MMVERSION vDriverVersion;
+  WCHAR szPname[MAXPNAMELEN];
+  DWORD dwFormats;
+  WORD wChannels;
+  WORD wReserved1;
+  DWORD dwSupport;
+} WAVEOUTCAPSW, *PWAVEOUTCAPSW, *LPWAVEOUTCAPSW;
+
 DECLARE_HANDLE(HWAVEOUT);
 DECLARE_HANDLE(HWAVEIN);
 typedef HWAVEOUT *LPHWAVEOUT;
@@ -88,6 +125,12 @@ typedef HWAVEIN *LPHWAVEIN;
  * MMSYSERR_INVALHANDLE; a header call with a null header, or a size below
  * sizeof(WAVEHDR), returns MMSYSERR_INVALPARAM. */
 UINT waveOutGetNumDevs(void);
+/* Fills the capabilities of device uDeviceID (WAVE_MAPPER: the mapper's),
+ * as many bytes of them as cbwoc allows; the name is cut to MAXPNAMELEN - 1
+ * characters.
+ * MMSYSERR_BADDEVICEID for an id that is not a device, MMSYSERR_INVALPARAM
+ * for a null record. */
+MMRESULT waveOutGetDevCapsW(UINT_PTR uDeviceID, LPWAVEOUTCAPSW pwoc, UINT cbwoc);
 /* Opens device uDeviceID (or WAVE_MAPPER) for pwfx and stores the handle in
  * *phwo, which is set to NULL first. With WAVE_FORMAT_QUERY only answers
  * whether the device accepts the format (phwo may then be NULL).

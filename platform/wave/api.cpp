@@ -3,7 +3,9 @@
  * arguments, hands the work to the device core and, when the backend keeps a
  * call log, writes one line with its arguments and result.
  */
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "wave/device.h"
@@ -74,6 +76,35 @@ MMRESULT DeviceCall(const char *name, bool bInput, void *handle, Op op) {
   return Logged(call, MMSYSERR_NOERROR);
 }
 
+/* Copies UTF-8 text into a UTF-16 buffer of n units, cut to fit and ended
+ * with a zero; a byte that starts no valid sequence becomes U+FFFD. */
+void CopyName(const std::string &s, WCHAR *psz, size_t n) {
+  size_t out = 0;
+  for (size_t i = 0; i < s.size() && out + 1 < n;) {
+    unsigned char c = (unsigned char)s[i];
+    int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+    char32_t cp = extra < 0 ? 0xFFFD : extra == 0 ? c : c & (0x3F >> extra);
+    size_t used = 1;
+    for (int k = 1; k <= extra; k++, used++) {
+      if (i + k >= s.size() || ((unsigned char)s[i + k] & 0xC0) != 0x80) {
+        cp = 0xFFFD;
+        break;
+      }
+      cp = cp << 6 | ((unsigned char)s[i + k] & 0x3F);
+    }
+    i += used;
+    if (cp > 0xFFFF) {
+      if (out + 2 >= n) break;
+      cp -= 0x10000;
+      psz[out++] = (WCHAR)(0xD800 + (cp >> 10));
+      psz[out++] = (WCHAR)(0xDC00 + (cp & 0x3FF));
+    } else {
+      psz[out++] = (WCHAR)cp;
+    }
+  }
+  psz[out] = 0;
+}
+
 UINT Count(const char *name, bool bInput) {
   UINT n = Current().Devices(bInput);
   Logged(std::string(name) + "()", n);
@@ -83,6 +114,25 @@ UINT Count(const char *name, bool bInput) {
 }  // namespace
 
 UINT waveOutGetNumDevs(void) { return Count("waveOutGetNumDevs", false); }
+
+/* The capabilities every device of ours has: 8 and 16 bits, mono and
+ * stereo, at every standard rate (SDL converts for the hardware). */
+MMRESULT waveOutGetDevCapsW(UINT_PTR uDeviceID, LPWAVEOUTCAPSW pwoc, UINT cbwoc) {
+  std::string call = "waveOutGetDevCapsW(" + DeviceName((UINT)uDeviceID) + ", " + (pwoc ? "&caps" : "NULL") + ", " +
+                     std::to_string(cbwoc) + ")";
+  if (!pwoc) return Logged(call, MMSYSERR_INVALPARAM);
+  plat::wave::Backend &backend = Current();
+  UINT nDevices = backend.Devices(false);
+  bool bMapper = (UINT)uDeviceID == WAVE_MAPPER && nDevices > 0;
+  if (uDeviceID >= nDevices && !bMapper) return Logged(call, MMSYSERR_BADDEVICEID);
+  WAVEOUTCAPSW caps{};
+  caps.vDriverVersion = 0x0100;
+  CopyName(bMapper ? std::string("Sound mapper") : backend.Name(false, (UINT)uDeviceID), caps.szPname, MAXPNAMELEN);
+  caps.dwFormats = 0xFFF;
+  caps.wChannels = 2;
+  memcpy(pwoc, &caps, std::min<size_t>(cbwoc, sizeof caps));
+  return Logged(call, MMSYSERR_NOERROR);
+}
 
 MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWORD_PTR dwCallback,
                      DWORD_PTR, DWORD fdwOpen) {

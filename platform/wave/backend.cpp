@@ -12,6 +12,7 @@ namespace {
 class Null : public Backend {
  public:
   UINT Devices(bool) override { return 0; }
+  std::string Name(bool, UINT) override { return std::string(); }
   MMRESULT Query(bool, UINT, const WAVEFORMATEX &) override { return MMSYSERR_BADDEVICEID; }
   MMRESULT Open(bool, UINT, const WAVEFORMATEX &, Stream *, std::unique_ptr<Port> *) override {
     return MMSYSERR_BADDEVICEID;

@@ -58,6 +58,12 @@ UINT ScriptedBackend::Devices(bool bInput) {
   return (UINT)(bInput ? inputs : outputs).size();
 }
 
+std::string ScriptedBackend::Name(bool bInput, UINT id) {
+  std::lock_guard<std::mutex> hold(m_scriptLock);
+  const std::vector<DeviceScript> &list = bInput ? inputs : outputs;
+  return id < list.size() ? list[id].name : std::string();
+}
+
 MMRESULT ScriptedBackend::Query(bool bInput, UINT id, const WAVEFORMATEX &) {
   std::lock_guard<std::mutex> hold(m_scriptLock);
   const auto &list = bInput ? inputs : outputs;

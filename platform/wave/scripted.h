@@ -28,6 +28,7 @@ class ScriptedBackend : public Backend {
     bool bAccepts = true;   /* answers 0 to every consistent PCM format */
     int nOpensToFail = 0;   /* the next n opens fail; -1: every open */
     MMRESULT openError = MMSYSERR_ALLOCATED;
+    std::string name = "Scripted device";
   };
 
   /* Installs itself as the backend with one output and one input device. */
@@ -68,6 +69,7 @@ class ScriptedBackend : public Backend {
   void StopClock();
 
   UINT Devices(bool bInput) override;
+  std::string Name(bool bInput, UINT id) override;
   MMRESULT Query(bool bInput, UINT id, const WAVEFORMATEX &wfx) override;
   MMRESULT Open(bool bInput, UINT id, const WAVEFORMATEX &wfx, Stream *stream,
                 std::unique_ptr<Port> *port) override;

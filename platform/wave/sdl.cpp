@@ -70,6 +70,12 @@ class Sdl : public Backend {
     return n == 0 ? 0 : (UINT)n + 1;
   }
 
+  std::string Name(bool bInput, UINT id) override {
+    if (id == 0) return bInput ? "Default input device" : "Default output device";
+    const char *psz = Ready() ? SDL_GetAudioDeviceName((int)id - 1, bInput ? 1 : 0) : nullptr;
+    return psz ? psz : "";
+  }
+
   MMRESULT Query(bool, UINT, const WAVEFORMATEX &wfx) override {
     return wfx.nSamplesPerSec >= kMinRate && wfx.nSamplesPerSec <= kMaxRate ? MMSYSERR_NOERROR : WAVERR_BADFORMAT;
   }

@@ -57,6 +57,8 @@ class Backend {
  public:
   virtual ~Backend() = default;
   virtual UINT Devices(bool bInput) = 0;
+  /* The name of device id (below Devices), in UTF-8. */
+  virtual std::string Name(bool bInput, UINT id) = 0;
   /* 0 when device id (below Devices) takes the format, else an error code;
    * the core has already checked that the format is consistent PCM. */
   virtual MMRESULT Query(bool bInput, UINT id, const WAVEFORMATEX &wfx) = 0;

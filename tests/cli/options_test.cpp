@@ -63,7 +63,22 @@ TEST(CommandLine, NamesTheFaultOfABadLine) {
       {{"sine", "--length", "1048577"}, "--length 1048577 is out of range (1 to 1048576)"},
       {{"sine", "--seconds", "0"}, "--seconds 0 is out of range (above 0, at most 86400)"},
       {{"sine", "--seconds", "86400.5"}, "--seconds 86400.5 is out of range (above 0, at most 86400)"},
-      {{"sine", "--seconds", "nan"}, "--seconds 'nan' is not a number"},
+      {{"sine", "--seconds", "nan"}, "--seconds 'nan' is not a duration (S, 500ms, M:SS or H:MM:SS)"},
+      {{"sine", "--seconds", "1:60"}, "--seconds '1:60' is not a duration (S, 500ms, M:SS or H:MM:SS)"},
+      {{"sine", "--seconds", "24:00:01"}, "--seconds 24:00:01 is out of range (above 0, at most 86400)"},
+      {{"sine", "--seconds", "0ms"}, "--seconds 0ms is out of range (above 0, at most 86400)"},
+      {{"sine", "--gain", "0.5"}, "--gain 0.5 is above 0 dB; the signals already reach full scale"},
+      {{"sine", "--gain", "-inf"}, "--gain '-inf' is not a number"},
+      {{"sine", "--channels", "3"}, "--channels 3 is out of range (1 to 2)"},
+      {{"sine", "--channel", "middle"}, "--channel 'middle' is not left, right or both"},
+      {{"sine", "--channels", "1", "--channel", "left"}, "--channel needs two channels; it cannot be combined with --channels 1"},
+      {{"sine", "--format", "ogg", "-o", "x"}, "unknown format 'ogg' (wav, rf64, flac, aiff, caf, w64 or raw)"},
+      {{"sine", "--format", "wav"}, "--format needs -o FILE"},
+      {{"sine", "-o", "t.ogg"}, "unknown file extension in 't.ogg' (use --format)"},
+      {{"sine", "--exact", "--length", "100"}, "--exact chooses the length; it cannot be combined with --length"},
+      {{"sine", "--device", ""}, "--device needs a number or a name"},
+      {{"sine", "--device", "1", "-o", "x.wav"}, "--play cannot be combined with -o"},
+      {{"sine", "--seconds", "86400", "--rate", "384000", "-o", "x.aiff"}, "--seconds 86400 is too long for an AIFF file at 384000 Hz (use w64, caf or rf64)"},
       {{"sine", "--tick", "-1"}, "--tick '-1' is not a tick count (0 to 4294967295)"},
       {{"sine", "--tick", "4294967296"}, "--tick '4294967296' is not a tick count (0 to 4294967295)"},
       {{"sine", "--rate"}, "--rate needs a value"},
@@ -73,12 +88,68 @@ TEST(CommandLine, NamesTheFaultOfABadLine) {
       {{"sine", "-o", ""}, "-o needs a file name"},
       {{"sine", "--play", "-o", "x.wav"}, "--play cannot be combined with -o"},
       {{"white", "--play", "--tick", "5"}, "--play seeds the noise from the clock; --tick is for files"},
-      {{"sine", "--seconds", "86400", "-o", "x.wav"}, "--seconds 86400 is too long for a WAV file at 44100 Hz (use --raw)"},
   };
   for (const auto &[args, error] : bad) EXPECT_EQ(Parse(args).error, error);
-  // The same length is fine as raw samples, and at a lower rate as WAV.
-  EXPECT_EQ(Parse({"sine", "--seconds", "86400", "-o", "x.raw", "--raw"}).error, "");
-  EXPECT_EQ(Parse({"sine", "--seconds", "86400", "--rate", "8000", "-o", "x.wav"}).error, "");
+}
+
+TEST(CommandLine, ChoosesTheContainerByFormatExtensionOrLength) {
+  const std::pair<std::vector<std::string>, cli::Container> cases[] = {
+      {{"sine", "-o", "x.wav"}, cli::Container::kWav},
+      {{"sine", "-o", "x"}, cli::Container::kWav},
+      {{"sine", "-o", "-"}, cli::Container::kWav},
+      {{"sine", "-o", "dir.d/x.FLAC"}, cli::Container::kFlac},
+      {{"sine", "-o", "x.aif"}, cli::Container::kAiff},
+      {{"sine", "-o", "x.caf"}, cli::Container::kCaf},
+      {{"sine", "-o", "x.w64"}, cli::Container::kW64},
+      {{"sine", "-o", "x.rf64"}, cli::Container::kRf64},
+      {{"sine", "-o", "x.pcm"}, cli::Container::kRaw},
+      {{"sine", "-o", "x.wav", "--raw"}, cli::Container::kRaw},
+      {{"sine", "-o", "x.ogg", "--format", "FLAC"}, cli::Container::kFlac},
+      {{"sine", "-o", "-", "--format=caf"}, cli::Container::kCaf},
+      // 4 GiB of samples: a WAV becomes RF64; half as long fits as stereo.
+      {{"sine", "--seconds", "86400", "-o", "x.wav"}, cli::Container::kRf64},
+      {{"sine", "--seconds", "24000", "-o", "x.wav", "--channels", "2"}, cli::Container::kWav},
+      {{"sine", "--seconds", "24400", "-o", "x.wav", "--channels", "2"}, cli::Container::kRf64},
+      {{"sine", "--seconds", "86400", "--rate", "8000", "-o", "x.wav"}, cli::Container::kWav},
+  };
+  for (const auto &[args, container] : cases) {
+    cli::ParseResult r = Parse(args);
+    EXPECT_EQ(r.error, "") << args.back();
+    EXPECT_EQ(r.options.container, container) << args[args.size() - 1];
+  }
+  EXPECT_TRUE(Parse({"sine", "-o", "x.raw"}).options.raw);
+}
+
+TEST(CommandLine, ReadsDurationsInSecondsMillisecondsAndClockForms) {
+  const std::pair<const char *, double> good[] = {
+      {"2.5", 2.5},    {"500ms", 0.5},       {"1.5ms", 0.0015}, {"1:30", 90.0},        {"0:00.25", 0.25},
+      {"59:59", 3599}, {"1:02:03.5", 3723.5}, {"24:00:00", 86400}, {"100:00", 6000.0}, {"1e1", 10.0},
+  };
+  for (auto [text, seconds] : good) {
+    std::optional<double> d = cli::ParseDuration(text);
+    ASSERT_TRUE(d.has_value()) << text;
+    EXPECT_DOUBLE_EQ(*d, seconds) << text;
+  }
+  for (const char *bad : {"", "ms", "1:60", "1:5:60", "1::2", ":5", "1:", "1:2:3:4", "1:2e1", "1:-2", "-1:30",
+                          "1:.5", "1:2.3.4", "1 :30", "1:030", "x", "0x1:00"})
+    EXPECT_FALSE(cli::ParseDuration(bad).has_value()) << bad;
+}
+
+TEST(CommandLine, TakesTheNewOptions) {
+  cli::ParseResult r = Parse({"sine", "--gain", "-6", "--channel", "right", "--exact", "--seconds", "1:30"});
+  ASSERT_EQ(r.error, "");
+  EXPECT_EQ(r.options.gainDb, -6.0);
+  EXPECT_EQ(r.options.channels, 2);
+  EXPECT_EQ(r.options.placement, cli::Placement::kRight);
+  EXPECT_TRUE(r.options.exact);
+  EXPECT_EQ(*r.options.seconds, 90.0);
+  r = Parse({"sine", "--device", "Speakers", "--seconds", "1"});
+  ASSERT_EQ(r.error, "");
+  EXPECT_TRUE(r.options.play);
+  EXPECT_EQ(*r.options.device, "Speakers");
+  EXPECT_TRUE(Parse({"--list-devices"}).options.listDevices);
+  EXPECT_TRUE(Parse({"--version"}).options.version);
+  EXPECT_EQ(Parse({"sine", "--channels", "2"}).options.placement, cli::Placement::kBoth);
 }
 
 TEST(CommandLine, PlaysForSomeSecondsOrUntilStopped) {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -95,6 +96,57 @@ TEST_F(PlayBinaryTest, TheDevicePlaysTheLoopBufferOverAndOverWithoutASeam) {
   // Several seams, each one exact: every pass is the whole buffer, from its
   // first sample, and the next pass follows it at once.
   EXPECT_GE(n, 3 * loop.size()) << "played " << n << " samples of the loop";
+}
+
+TEST_F(PlayBinaryTest, OneSpeakerAtATime) {
+  std::vector<int16_t> loop = SineLoop(1000.0f);
+  for (const char *side : {"left", "right"}) {
+    std::string err, file = dir_ + "/" + side + ".raw";
+    ASSERT_EQ(Run("SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + file + "'",
+                  std::string("sine 1000 --play --seconds 1 -q --channel ") + side, &err),
+              0)
+        << err;
+    // Two channels as opened: the one asked for plays the loop, the other
+    // stays silent.
+    std::vector<int16_t> played = ReadSamples(file);
+    std::vector<int16_t> heard, silent;
+    bool left = std::string(side) == "left";
+    for (size_t i = 0; i + 1 < played.size(); i += 2) {
+      heard.push_back(played[i + (left ? 0 : 1)]);
+      silent.push_back(played[i + (left ? 1 : 0)]);
+    }
+    EXPECT_TRUE(std::all_of(silent.begin(), silent.end(), [](int16_t s) { return s == 0; })) << side;
+    size_t nLead = 0, nFirst = 0;
+    while (loop[nLead] == 0) nLead++;
+    while (nFirst < heard.size() && heard[nFirst] == 0) nFirst++;
+    ASSERT_GE(nFirst, nLead) << side << ": nothing played";
+    size_t n = 0;
+    while (nFirst - nLead + n < heard.size() && heard[nFirst - nLead + n] == loop[n % loop.size()]) n++;
+    EXPECT_GE(n, 2 * loop.size()) << side;
+  }
+}
+
+TEST_F(PlayBinaryTest, ListsTheDevicesAndPlaysOnOneByNumberOrName) {
+  std::string err;
+  ASSERT_EQ(Run("SDL_AUDIODRIVER=dummy", "--list-devices > list.txt", &err), 0) << err;
+  std::ifstream in(dir_ + "/list.txt");
+  std::stringstream list;
+  list << in.rdbuf();
+  EXPECT_EQ(list.str(), "0: Default output device\n1: System audio output device\n");
+
+  EXPECT_EQ(Run("SDL_AUDIODRIVER=dummy", "sine --device 1 --seconds 0.2", &err), 0) << err;
+  EXPECT_NE(err.find("playing:   0.2 s on output device 1\n"), std::string::npos) << err;
+  EXPECT_EQ(Run("SDL_AUDIODRIVER=dummy", "sine --device 'system AUDIO' --seconds 0.2 -q", &err), 0) << err;
+  EXPECT_EQ(Run("SDL_AUDIODRIVER=dummy", "pink --device 0 --gain -10 --seconds 0.2 -q", &err), 0) << err;
+
+  EXPECT_EQ(Run("SDL_AUDIODRIVER=dummy", "sine --device speakers --seconds 0.2 -q", &err), 1);
+  EXPECT_EQ(err, "tonbrook-render: no output device named 'speakers' (see --list-devices)\n");
+  EXPECT_EQ(Run("SDL_AUDIODRIVER=dummy", "sine --device 2 --seconds 0.2 -q", &err), 1);
+  EXPECT_EQ(err, "tonbrook-render: no output device 2 (devices 0 to 1)\n");
+  EXPECT_EQ(Run("TONBROOK_WAVE=null", "--list-devices", &err), 1);
+  EXPECT_EQ(err, "tonbrook-render: no audio output device\n");
+  EXPECT_EQ(Run("TONBROOK_WAVE=null", "sine --channel left --play --seconds 1 -q", &err), 1);
+  EXPECT_EQ(err, "tonbrook-render: no audio output device takes 16-bit stereo PCM at 44100 Hz\n");
 }
 
 TEST_F(PlayBinaryTest, WithoutAnAudioDeviceItSaysSoOnOneLine) {

@@ -95,6 +95,37 @@ TEST_F(WaveTest, OpenChecksItsArgumentsAndQueryOpensNothing) {
   EXPECT_EQ(waveOutOpen(&h, 0, &wfx, 0, 0, 0), MMSYSERR_NODRIVER);
 }
 
+TEST_F(WaveTest, DeviceCapabilitiesNameEachDevice) {
+  m_backend.outputs.resize(3);
+  m_backend.outputs[1].name = "Speakers \xC3\xA9 \xF0\x9F\x94\x8A";
+  m_backend.outputs[2].name = std::string(40, 'x');
+  EXPECT_EQ(waveOutGetNumDevs(), 3u);
+
+  WAVEOUTCAPSW caps;
+  ASSERT_EQ(waveOutGetDevCapsW(0, &caps, sizeof caps), MMSYSERR_NOERROR);
+  EXPECT_EQ(std::u16string(caps.szPname), u"Scripted device");
+  EXPECT_EQ(caps.wChannels, 2);
+  EXPECT_TRUE(caps.dwFormats & WAVE_FORMAT_4S16);
+  ASSERT_EQ(waveOutGetDevCapsW(1, &caps, sizeof caps), MMSYSERR_NOERROR);
+  EXPECT_EQ(std::u16string(caps.szPname), u"Speakers \u00E9 \U0001F50A");
+  ASSERT_EQ(waveOutGetDevCapsW(2, &caps, sizeof caps), MMSYSERR_NOERROR);
+  EXPECT_EQ(std::u16string(caps.szPname), std::u16string(MAXPNAMELEN - 1, u'x'));
+  ASSERT_EQ(waveOutGetDevCapsW(WAVE_MAPPER, &caps, sizeof caps), MMSYSERR_NOERROR);
+
+  // A short record gets as much as fits.
+  WAVEOUTCAPSW part{};
+  ASSERT_EQ(waveOutGetDevCapsW(1, &part, offsetof(WAVEOUTCAPSW, szPname) + 4), MMSYSERR_NOERROR);
+  EXPECT_EQ(part.szPname[1], u'p');
+  EXPECT_EQ(part.szPname[2], 0);
+
+  EXPECT_EQ(waveOutGetDevCapsW(3, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
+  EXPECT_EQ(waveOutGetDevCapsW(0, nullptr, sizeof caps), MMSYSERR_INVALPARAM);
+  EXPECT_EQ(m_backend.Calls().back(), "waveOutGetDevCapsW(0, NULL, " + std::to_string(sizeof caps) + ") = 11");
+  m_backend.outputs.clear();
+  EXPECT_EQ(waveOutGetDevCapsW(0, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
+  EXPECT_EQ(waveOutGetDevCapsW(WAVE_MAPPER, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
+}
+
 TEST_F(WaveTest, FailingOpensFailOnceOrAlways) {
   WAVEFORMATEX wfx = Pcm16();
   HWAVEOUT h;

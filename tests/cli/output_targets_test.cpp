@@ -1,0 +1,310 @@
+// tonbrook-render -o onto what is not a plain new file: devices, FIFOs,
+// sockets, symbolic links, existing files with their modes and owners, size
+// limits, long names. Where privileges matter the tool runs as nobody when
+// the test runs as root; devices are made by the test in its own folder.
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNogroup = 65534;
+
+struct Outcome {
+  int status;  // exit status, or 128 + the signal that ended it
+  std::string err;
+};
+
+struct Launch {
+  bool asNobody = false;            // drop to nobody when running as root
+  std::optional<rlim_t> fileLimit;  // RLIMIT_FSIZE in bytes
+};
+
+Launch AsNobody() {
+  Launch how;
+  how.asNobody = true;
+  return how;
+}
+
+Launch WithFileLimit(rlim_t bytes) {
+  Launch how;
+  how.fileLimit = bytes;
+  return how;
+}
+
+std::string Slurp(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Reads everything from fd until end of file.
+std::string ReadAll(int fd) {
+  std::string s;
+  char buf[65536];
+  for (ssize_t n; (n = read(fd, buf, sizeof buf)) != 0;) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    s.append(buf, (size_t)n);
+  }
+  return s;
+}
+
+class OutputTargetsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/tonbrook-targets-test-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    // nobody must reach the folder to run in it.
+    chmod(dir_.c_str(), 0755);
+  }
+  void TearDown() override {
+    chmod(dir_.c_str(), 0700);
+    fs::remove_all(dir_);
+  }
+
+  std::string At(const std::string &name) const { return dir_ + "/" + name; }
+
+  // Runs the tool in the test folder with args.
+  Outcome Run(const std::vector<std::string> &args, Launch how = {}) {
+    int errPipe[2];
+    if (pipe2(errPipe, O_CLOEXEC) != 0) return {-1, "pipe"};
+    pid_t pid = fork();
+    if (pid == 0) {
+      dup2(errPipe[1], 2);
+      if (chdir(dir_.c_str()) != 0) _exit(97);
+      if (how.asNobody && geteuid() == 0 &&
+          (setgroups(0, nullptr) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0))
+        _exit(96);
+      if (how.fileLimit) {
+        rlimit lim{*how.fileLimit, *how.fileLimit};
+        setrlimit(RLIMIT_FSIZE, &lim);
+      }
+      std::vector<char *> argv{(char *)TONBROOK_RENDER};
+      for (const std::string &a : args) argv.push_back((char *)a.c_str());
+      argv.push_back(nullptr);
+      execv(TONBROOK_RENDER, argv.data());
+      _exit(98);
+    }
+    close(errPipe[1]);
+    std::string err = ReadAll(errPipe[0]);
+    close(errPipe[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), err};
+  }
+
+  // The names in a folder of the test, sorted.
+  std::vector<std::string> Listing(const std::string &sub = "") const {
+    std::vector<std::string> names;
+    for (const auto &e : fs::directory_iterator(sub.empty() ? dir_ : At(sub)))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  // The WAV of a 500 Hz sine, one loop buffer, as a regular file holds it.
+  std::string ExpectedWav() {
+    Outcome o = Run({"sine", "-q", "-o", "expected.wav"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    std::string wav = Slurp(At("expected.wav"));
+    fs::remove(At("expected.wav"));
+    EXPECT_EQ(wav.size(), 44u + 16384u);
+    return wav;
+  }
+
+  static mode_t ModeOf(const std::string &path) {
+    struct stat st {};
+    lstat(path.c_str(), &st);
+    return st.st_mode;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(OutputTargetsTest, ACharacterDeviceStaysADeviceAndIsWrittenInPlace) {
+  if (geteuid() != 0) GTEST_SKIP() << "making a device node needs root";
+  // The same device as the system's null device, in the test's own folder.
+  ASSERT_EQ(mknod(At("null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+  Outcome o = Run({"sine", "--seconds", "2", "-q", "-o", "null"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(S_ISCHR(ModeOf(At("null"))));
+  EXPECT_EQ(Listing(), std::vector<std::string>{"null"});
+}
+
+TEST_F(OutputTargetsTest, AFullDeviceIsAWriteErrorThatSaysSo) {
+  // As an ordinary user, whose folder permissions must not be blamed.
+  Outcome o = Run({"white", "--seconds", "1", "-q", "-o", "/dev/full"}, AsNobody());
+  EXPECT_EQ(o.status, 1) << o.err;
+  EXPECT_EQ(o.err, "tonbrook-render: cannot write '/dev/full': No space left on device\n");
+  EXPECT_TRUE(S_ISCHR(ModeOf("/dev/full")));
+}
+
+// The reader is open before the tool starts; the WAV fits the FIFO's and
+// the socket's buffers, so the test reads once the tool has ended.
+TEST_F(OutputTargetsTest, AFifosReaderReceivesTheWholeWav) {
+  std::string expected = ExpectedWav();
+  ASSERT_EQ(mkfifo(At("fifo").c_str(), 0644), 0);
+  int reader = open(At("fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  Outcome o = Run({"sine", "-q", "-o", "fifo"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(ReadAll(reader), expected);
+  close(reader);
+  EXPECT_TRUE(S_ISFIFO(ModeOf(At("fifo"))));
+  EXPECT_EQ(Listing(), std::vector<std::string>{"fifo"});
+}
+
+TEST_F(OutputTargetsTest, AListeningSocketReceivesTheWholeWav) {
+  std::string expected = ExpectedWav();
+  int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::string path = At("sock");
+  ASSERT_LT(path.size(), sizeof addr.sun_path);
+  memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  ASSERT_EQ(bind(listener, (sockaddr *)&addr, sizeof addr), 0);
+  ASSERT_EQ(listen(listener, 1), 0);
+  Outcome o = Run({"sine", "-q", "-o", "sock"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  int peer = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+  EXPECT_GE(peer, 0) << "the tool never connected";
+  if (peer >= 0) {
+    EXPECT_EQ(ReadAll(peer), expected);
+    close(peer);
+  }
+  close(listener);
+  EXPECT_TRUE(S_ISSOCK(ModeOf(path)));
+  EXPECT_EQ(Listing(), std::vector<std::string>{"sock"});
+}
+
+TEST_F(OutputTargetsTest, ASymlinkIsFollowedAndItsTargetReplacedInItsOwnFolder) {
+  std::string expected = ExpectedWav();
+  fs::create_directory(At("real"));
+  std::ofstream(At("real/t.wav")) << "old";
+  chmod(At("real/t.wav").c_str(), 0640);
+  fs::create_symlink("real/t.wav", At("link.wav"));
+  fs::create_symlink("link.wav", At("chain.wav"));
+  fs::create_symlink("real/new.wav", At("dangling.wav"));
+
+  Outcome o = Run({"sine", "-q", "-o", "chain.wav"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(S_ISLNK(ModeOf(At("chain.wav"))));
+  EXPECT_TRUE(S_ISLNK(ModeOf(At("link.wav"))));
+  EXPECT_EQ(Slurp(At("real/t.wav")), expected);
+  EXPECT_EQ(ModeOf(At("real/t.wav")) & 07777, 0640u);
+
+  o = Run({"sine", "-q", "-o", "dangling.wav"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(S_ISLNK(ModeOf(At("dangling.wav"))));
+  EXPECT_EQ(Slurp(At("real/new.wav")), expected);
+  EXPECT_EQ(Listing("real"), (std::vector<std::string>{"new.wav", "t.wav"}));
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"chain.wav", "dangling.wav", "link.wav", "real"}));
+
+  fs::create_symlink("loop2", At("loop1"));
+  fs::create_symlink("loop1", At("loop2"));
+  o = Run({"sine", "-q", "-o", "loop1"});
+  EXPECT_EQ(o.status, 2);
+  EXPECT_NE(o.err.find("Too many levels of symbolic links"), std::string::npos) << o.err;
+}
+
+TEST_F(OutputTargetsTest, AnExistingFileKeepsItsModeAndOwner) {
+  std::string expected = ExpectedWav();
+  for (mode_t mode : {0600, 0640, 0755}) {
+    std::ofstream(At("f.wav")) << "old";
+    chmod(At("f.wav").c_str(), mode);
+    Outcome o = Run({"sine", "-q", "-o", "f.wav"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(ModeOf(At("f.wav")) & 07777, mode);
+    EXPECT_EQ(Slurp(At("f.wav")), expected);
+  }
+  if (geteuid() != 0) return;
+  // Root replacing another user's file leaves it theirs, read-only included.
+  std::ofstream(At("theirs.wav")) << "old";
+  ASSERT_EQ(chown(At("theirs.wav").c_str(), kNobody, kNogroup), 0);
+  chmod(At("theirs.wav").c_str(), 0444);
+  Outcome o = Run({"sine", "-q", "-o", "theirs.wav"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  struct stat st {};
+  ASSERT_EQ(stat(At("theirs.wav").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, kNobody);
+  EXPECT_EQ(st.st_gid, kNogroup);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+  EXPECT_EQ(Slurp(At("theirs.wav")), expected);
+}
+
+TEST_F(OutputTargetsTest, AReadOnlyFileOrFolderIsRefusedWithTheRealFault) {
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(dir_.c_str(), kNobody, kNogroup), 0);
+  }
+  std::ofstream(At("ro.wav")) << "precious";
+  chmod(At("ro.wav").c_str(), 0444);
+  Outcome o = Run({"sine", "-q", "-o", "ro.wav"}, AsNobody());
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.err.rfind("tonbrook-render: cannot write 'ro.wav': Permission denied\n", 0), 0u) << o.err;
+  EXPECT_EQ(Slurp(At("ro.wav")), "precious");
+  EXPECT_EQ(ModeOf(At("ro.wav")) & 07777, 0444u);
+
+  fs::create_directory(At("locked"));
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(At("locked").c_str(), kNobody, kNogroup), 0);
+  }
+  chmod(At("locked").c_str(), 0555);
+  o = Run({"sine", "-q", "-o", "locked/x.wav"}, AsNobody());
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.err.rfind("tonbrook-render: cannot write 'locked/x.wav': cannot create a file in the folder "
+                        "'locked': Permission denied\n",
+                        0),
+            0u)
+      << o.err;
+  EXPECT_TRUE(fs::is_empty(At("locked")));
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"locked", "ro.wav"}));
+}
+
+TEST_F(OutputTargetsTest, AFileSizeLimitIsAWriteErrorThatLeavesNothingBehind) {
+  std::ofstream(At("keep.wav")) << "precious";
+  Outcome o = Run({"white", "--seconds", "10", "-q", "-o", "keep.wav"}, WithFileLimit(100000));
+  EXPECT_EQ(o.status, 1) << o.err;
+  EXPECT_EQ(o.err, "tonbrook-render: cannot write 'keep.wav': File too large\n");
+  EXPECT_EQ(Slurp(At("keep.wav")), "precious");
+  EXPECT_EQ(Listing(), std::vector<std::string>{"keep.wav"});
+}
+
+TEST_F(OutputTargetsTest, TheLongestNamesAFolderTakesAreWritten) {
+  std::string expected = ExpectedWav();
+  for (size_t len : {248, 255}) {
+    std::string name(len, 'n');
+    Outcome o = Run({"sine", "-q", "-o", name});
+    EXPECT_EQ(o.status, 0) << len << ": " << o.err;
+    EXPECT_EQ(Slurp(At(name)), expected);
+    EXPECT_EQ(Listing(), std::vector<std::string>{name});
+    fs::remove(At(name));
+  }
+  Outcome o = Run({"sine", "-q", "-o", std::string(256, 'n')});
+  EXPECT_EQ(o.status, 2);
+  EXPECT_NE(o.err.find("File name too long"), std::string::npos) << o.err;
+  EXPECT_TRUE(Listing().empty());
+}
+
+}  // namespace
