@@ -77,7 +77,7 @@ def contents(deb, root):
     run(["dpkg-deb", "-x", deb, root], check=True)
 
 
-def programs(root, out):
+def programs(root, out, version):
     for name in ("tonbrook", "tonbrook-render"):
         path = os.path.join(root, "usr/bin", name)
         kind = run(["file", "-b", path]).stdout
@@ -88,6 +88,8 @@ def programs(root, out):
         head = f.read(12)
     check(render.returncode == 0 and head[:4] == b"RIFF" and head[8:] == b"WAVE",
           "the packaged tonbrook-render wrote no WAV file: %s" % render.stderr)
+    told = run([os.path.join(root, "usr/bin/tonbrook-render"), "--version"]).stdout.strip()
+    check(told == "tonbrook-render " + version, "tonbrook-render --version says %r" % told)
 
 
 def icons(root):
@@ -144,7 +146,7 @@ def main():
     root = os.path.join(out, "root")
     control(deb, version)
     contents(deb, root)
-    programs(root, out)
+    programs(root, out, version)
     icons(root)
     documents(root, version)
     validators(root, deb)
