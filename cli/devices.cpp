@@ -5,35 +5,11 @@
 
 #include <vector>
 
+#include "kernel/kernel.h"
+
 namespace cli {
 
 namespace {
-
-// A device name in UTF-8.
-std::string Utf8(const WCHAR *psz) {
-  std::string s;
-  for (size_t i = 0; psz[i]; i++) {
-    char32_t c = psz[i];
-    if (c >= 0xD800 && c < 0xDC00 && psz[i + 1] >= 0xDC00 && psz[i + 1] < 0xE000)
-      c = 0x10000 + ((c - 0xD800) << 10) + (psz[++i] - 0xDC00);
-    if (c < 0x80) {
-      s += (char)c;
-    } else if (c < 0x800) {
-      s += (char)(0xC0 | c >> 6);
-      s += (char)(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      s += (char)(0xE0 | c >> 12);
-      s += (char)(0x80 | (c >> 6 & 0x3F));
-      s += (char)(0x80 | (c & 0x3F));
-    } else {
-      s += (char)(0xF0 | c >> 18);
-      s += (char)(0x80 | (c >> 12 & 0x3F));
-      s += (char)(0x80 | (c >> 6 & 0x3F));
-      s += (char)(0x80 | (c & 0x3F));
-    }
-  }
-  return s;
-}
 
 std::string Lower(std::string s) {
   for (char &c : s) c = (char)tolower((unsigned char)c);
@@ -46,7 +22,7 @@ std::vector<std::string> DeviceNames() {
   UINT n = waveOutGetNumDevs();
   for (UINT id = 0; id < n; id++) {
     WAVEOUTCAPSW caps{};
-    names.push_back(waveOutGetDevCapsW(id, &caps, sizeof caps) == MMSYSERR_NOERROR ? Utf8(caps.szPname) : "");
+    names.push_back(waveOutGetDevCapsW(id, &caps, sizeof caps) == MMSYSERR_NOERROR ? plat::Utf8(caps.szPname) : "");
   }
   return names;
 }
