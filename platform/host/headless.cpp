@@ -17,6 +17,10 @@ Headless::Headless(Script script, bool unattended) : m_unattended(unattended) {
 
 uint64_t Headless::Now() {
   std::lock_guard<std::mutex> hold(m_lock);
+  if (m_unattended)
+    return (uint64_t)std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                           m_started)
+        .count();
   return m_clock;
 }
 
@@ -26,6 +30,10 @@ void Headless::Wait(std::optional<uint64_t> deadline) {
     std::unique_lock<std::mutex> hold(m_lock);
     if (m_woken) {
       m_woken = false;
+      return;
+    }
+    if (m_unattended) {
+      WaitInRealTime(hold, deadline);
       return;
     }
     std::optional<uint64_t> until = deadline;
@@ -51,6 +59,17 @@ void Headless::Wait(std::optional<uint64_t> deadline) {
       step.fn();
       break;
   }
+}
+
+/* An unattended host has no script to hurry through: it waits on the real
+ * clock, so that a program with a timer does not spin. */
+void Headless::WaitInRealTime(std::unique_lock<std::mutex> &hold, std::optional<uint64_t> deadline) {
+  auto woken = [&] { return m_woken; };
+  if (deadline)
+    m_wake.wait_until(hold, m_started + std::chrono::milliseconds(*deadline), woken);
+  else
+    m_wake.wait(hold, woken);
+  m_woken = false;
 }
 
 void Headless::Wake() {

@@ -9,12 +9,17 @@
  * Once the script is played out, a wait with no timer pending lasts until
  * another thread posts: a script ends its program itself (a key of the exit
  * accelerator, or a call that closes the window).
+ *
+ * An unattended host (a program started headless, with no script) keeps
+ * the real time instead: its clock is the monotonic clock since it was made
+ * and its waits last until their deadlines.
  */
 #ifndef TONBROOK_PLATFORM_HEADLESS_H
 #define TONBROOK_PLATFORM_HEADLESS_H
 
 #include <windows.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -75,8 +80,11 @@ class Headless : public Backend {
   std::deque<Step> m_steps;
   uint64_t m_clock = 0;
   bool m_woken = false;
+  void WaitInRealTime(std::unique_lock<std::mutex> &hold, std::optional<uint64_t> deadline);
+
   int m_raises = 0;
   const bool m_unattended;
+  const std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
 };
 
 /* Injects a tap (button down and up) at a screen point, and a key press and

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <utility>
 
 #include "host/headless.h"
@@ -269,6 +270,26 @@ TEST_F(Host, AWholeWinMainRunsAgainstAScript) {
   auto ups = testwnd::Only(WM_LBUTTONUP);
   ASSERT_EQ(ups.size(), 1u);
   EXPECT_EQ(ups[0].wParam, (WPARAM)MK_CONTROL);
+}
+
+}  // namespace
+
+namespace {
+
+// A host with nobody at it keeps the real time: a wait lasts until its
+// deadline on the monotonic clock instead of jumping there, and a wake
+// ends it early.
+TEST(UnattendedHost, WaitsOnTheRealClockAndWakesEarly) {
+  plat::host::Headless host({}, true);
+  auto before = std::chrono::steady_clock::now();
+  uint64_t start = host.Now();
+  host.Wait(start + 30);
+  EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(30));
+  EXPECT_GE(host.Now(), start + 30);
+  host.Wake();
+  host.Wait(host.Now() + 60000); /* returns at once: the wake came first */
+  EXPECT_TRUE(host.Unattended());
+  EXPECT_FALSE(plat::host::Headless().Unattended());
 }
 
 }  // namespace
