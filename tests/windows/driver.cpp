@@ -107,9 +107,9 @@ void KeyEvent(WORD vk, bool up) {
   Sleep(30);
 }
 
-void CtrlKey(const char *spec) {
-  if (_strnicmp(spec, "ctrl+", 5) || !spec[5] || spec[6]) Fail("bad key");
-  WORD vk = (WORD)toupper((unsigned char)spec[5]);
+void CtrlKey(const char *chord) {
+  if (_strnicmp(chord, "ctrl+", 5) || !chord[5] || chord[6]) Fail("bad key");
+  WORD vk = (WORD)toupper((unsigned char)chord[5]);
   KeyEvent(VK_CONTROL, false);
   KeyEvent(vk, false);
   KeyEvent(vk, true);
