@@ -118,8 +118,6 @@ class Sandbox:
                  "sub/", "sub", "link.wav", "dangling.wav", "linkdir/y.wav", "loop.wav", "fifo", "sock",
                  "missing/z.wav", "-", "n" * self.rng.choice([200, 255, 256]),
                  "new" + self.rng.choice(EXTENSIONS), "keep.wav/x", ""]
-        if os.geteuid() != 0:
-            names.append("/dev/full")
         return names + self.devices
 
     def snapshot(self):
