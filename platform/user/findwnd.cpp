@@ -225,14 +225,18 @@ std::string LockPath(const std::string &socketPath) {
 }
 
 /* The runtime folder's lock, held for its life: taken within the lock
- * timeout, or not at all (see Held). */
+ * timeout, or not at all (see Error). */
 class FolderLock {
  public:
   explicit FolderLock(const std::string &path) {
     m_fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (m_fd < 0) return;
+    if (m_fd < 0) {
+      m_error = errno;
+      return;
+    }
     for (int waited = 0; flock(m_fd, LOCK_EX | LOCK_NB) != 0; waited += 5) {
       if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= kLockTimeoutMs) {
+        m_error = errno == EINTR ? EWOULDBLOCK : errno;
         close(m_fd);
         m_fd = -1;
         return;
@@ -246,10 +250,13 @@ class FolderLock {
   FolderLock(const FolderLock &) = delete;
   FolderLock &operator=(const FolderLock &) = delete;
 
-  bool Held() const { return m_fd >= 0; }
+  /* 0 when the lock is held; EWOULDBLOCK when another process kept it
+   * for the whole timeout; else why it could not be taken. */
+  int Error() const { return m_error; }
 
  private:
   int m_fd = -1;
+  int m_error = 0;
 };
 
 enum class Probe { Live, Gone, Blocked };
@@ -276,22 +283,23 @@ Probe Look(const std::string &path) {
 }
 
 /* Why Take gave no listener. */
-enum class Refusal { None, Live, Busy, Failed };
+enum class Refusal { None, Live, Unlocked, Failed };
 
 /* Binds and listens on the socket of a name under the folder's lock, a
  * stale socket removed first; the name's listener, with no window yet.
- * Null, and *why says: Live when another process holds the name, Busy when
- * the lock was not had (nothing was looked at), Failed when the socket
- * cannot be made. */
+ * Null, and *why says: Live when another process holds the name, Unlocked
+ * when the lock was not had (nothing was looked at; *lockError says why),
+ * Failed when the socket cannot be made. */
 std::unique_ptr<Listener> Take(const std::string &path, const std::u16string &cls,
-                               const std::u16string &title, Refusal *why) {
+                               const std::u16string &title, Refusal *why, int *lockError) {
   static std::once_flag s_atExit;
   *why = Refusal::Failed;
   sockaddr_un addr;
   if (!FillAddress(path, &addr)) return nullptr;
   FolderLock lock(LockPath(path));
-  if (!lock.Held()) {
-    *why = Refusal::Busy;
+  *lockError = lock.Error();
+  if (*lockError) {
+    *why = Refusal::Unlocked;
     return nullptr;
   }
   Probe probe = Look(path);
@@ -354,16 +362,20 @@ HWND FindOrClaim(const std::u16string &cls, const std::u16string &title) {
   if (path.empty() || g_claims.count(path)) return nullptr;
   for (int attempt = 0; attempt < 3; ++attempt) {
     Refusal why;
-    if (std::unique_ptr<Listener> claim = Take(path, cls, title, &why)) {
+    int lockError;
+    if (std::unique_ptr<Listener> claim = Take(path, cls, title, &why, &lockError)) {
       g_claims[path] = std::move(claim);
       return nullptr;
     }
-    if (why != Refusal::Live && why != Refusal::Busy) return nullptr;
+    if (why != Refusal::Live && why != Refusal::Unlocked) return nullptr;
     Reach reach = Ask(kAskFind, cls, title);
     if (reach == Reach::Yes) return ProxyFor(cls, title);
-    if (why == Refusal::Busy) {
-      std::fprintf(stderr, "%s: another start holds %s; going on without looking for it\n",
-                   host::ProgramName().c_str(), LockPath(path).c_str());
+    if (why == Refusal::Unlocked) {
+      std::string lock = LockPath(path);
+      std::string line = lockError == EWOULDBLOCK ? "another start holds " + lock
+                                                  : "cannot lock " + lock + ": " + strerror(lockError);
+      std::fprintf(stderr, "%s: %s; going on without looking for it\n", host::ProgramName().c_str(),
+                   line.c_str());
       return nullptr;
     }
     if (reach == Reach::No) return nullptr;
@@ -388,7 +400,8 @@ void Publish(HWND hwnd) {
     g_claims.erase(claim);
   } else {
     Refusal why;
-    listener = Take(path, w->cls->name, w->text, &why);
+    int lockError;
+    listener = Take(path, w->cls->name, w->text, &why, &lockError);
   }
   if (!listener) return;
   listener->Fulfil(hwnd);
