@@ -5,7 +5,14 @@
  * become windows inside it; closing the frame closes the application's
  * main window and minimising it tells that window it was minimised, as the
  * handheld's shell does.
+ *
+ * One instance, also when two start at once: FindWindow with a class and a
+ * title takes a mutex named after them in the session's Local\ namespace
+ * and holds it until the application's window exists, so that a second
+ * start looks only once the first has its window, finds it and raises it.
+ * A start that ends before its window gives the mutex up with its end.
  */
+#include <cstdio>
 #include <vector>
 
 #include "layer.h"
@@ -18,11 +25,44 @@ namespace {
 
 constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr UINT kDestroyFrame = WM_APP + 1;
+constexpr DWORD kClaimWaitMs = 10000; /* a start that takes longer is stuck: go on without it */
 
 HWND s_frame;   /* the screen */
 HWND s_main;    /* the application's first top-level window */
 HWND s_dialog;  /* the full-screen dialog in front, if any */
 POINT s_origin; /* the screen's (0, 0) on the desktop at the last move */
+HANDLE s_claim; /* the class and title claimed for the window to come */
+
+/* Takes the mutex of a class and title (see the top of this file), waiting
+ * while another start holds it; without it (it cannot be made, or the
+ * other start is stuck) the caller goes on unclaimed. */
+void Claim(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
+  if (s_claim) return;
+  unsigned long long hash = 14695981039346656037ull;
+  for (LPCWSTR text : {lpClassName, lpWindowName}) {
+    for (LPCWSTR c = text;; ++c) {
+      hash = (hash ^ (unsigned)*c) * 1099511628211ull;
+      if (!*c) break;
+    }
+  }
+  WCHAR name[64];
+  swprintf(name, 64, L"Local\\HandheldWindow-%016llx", hash);
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+  if (!mutex) return;
+  DWORD got = WaitForSingleObject(mutex, kClaimWaitMs);
+  if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED)
+    s_claim = mutex;
+  else
+    CloseHandle(mutex);
+}
+
+/* Gives the claim up: the window is there, or another start's was found. */
+void ReleaseClaim() {
+  if (!s_claim) return;
+  ReleaseMutex(s_claim);
+  CloseHandle(s_claim);
+  s_claim = nullptr;
+}
 
 /* The window whose title the navigation bar shows. */
 HWND FrontWindow() { return s_dialog ? s_dialog : s_main; }
@@ -207,6 +247,7 @@ HWND CreateScreenWindow(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowNa
   HWND hwnd = ::CreateWindowExW(dwExStyle, lpClassName, lpWindowName, dwStyle, x, y, nWidth, nHeight, frame,
                                 nullptr, hInstance, lpParam);
   if (hwnd && !s_main) AdoptMainWindow(hwnd, hInstance, lpClassName);
+  ReleaseClaim();
   return hwnd;
 }
 
@@ -256,15 +297,16 @@ HWND WINAPI HandheldCreateWindowEx(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR
 }
 
 /* First the desktop's top-level windows, then the windows inside each
- * handheld screen. */
+ * handheld screen. With a class and a title given, the look-up is made
+ * under their claim, which is kept for the window to come when nothing is
+ * found (see the top of this file). */
 HWND WINAPI HandheldFindWindow(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
+  if (lpClassName && !IS_INTRESOURCE(lpClassName) && lpWindowName) Claim(lpClassName, lpWindowName);
   HWND found = ::FindWindowW(lpClassName, lpWindowName);
-  if (found) return found;
-  for (HWND frame = nullptr; (frame = FindWindowExW(nullptr, frame, kFrameClass, nullptr));) {
+  for (HWND frame = nullptr; !found && (frame = FindWindowExW(nullptr, frame, kFrameClass, nullptr));)
     found = FindWindowExW(frame, nullptr, lpClassName, lpWindowName);
-    if (found) return found;
-  }
-  return nullptr;
+  if (found) ReleaseClaim();
+  return found;
 }
 
 /* The window's screen comes to the front; with the low bit set, together

@@ -1,6 +1,8 @@
 /*
  * The SDL backend: the screen in a resizable desktop window, integer-scaled
  * with nearest-neighbour pixels and repainted only when it changed; the
+ * window grows to 8x the screen at most, since SDL draws through a buffer
+ * of the window's size; the
  * left mouse button as the stylus, the keyboard as keys, the window's close
  * button as WM_CLOSE to the program's top-level window and its minimising as
  * WM_SIZE with SIZE_MINIMIZED.
@@ -21,12 +23,14 @@
 #include "controls/controls.h"
 #include "gdi/gdi.h"
 #include "kernel/kernel.h"
+#include "user/findwnd.h"
 #include "user/user.h"
 
 namespace plat::host {
 namespace {
 
 constexpr int kDefaultScale = 2;
+constexpr int kMaxScale = 8;
 
 /* Floor division, for points left of or above the screen. */
 int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -126,6 +130,7 @@ class Desktop : public Backend {
       case SDL_WINDOWEVENT:
         if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED || ev.window.event == SDL_WINDOWEVENT_EXPOSED)
           m_shown = UINT64_MAX;
+        if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) KeepWithinMaximum(ev.window.data1, ev.window.data2);
         /* Minimising the desktop window minimises the program's window. */
         if (ev.window.event == SDL_WINDOWEVENT_MINIMIZED) {
           if (HWND hwnd = ProgramWindow()) PostMessageW(hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
@@ -149,6 +154,15 @@ class Desktop : public Backend {
       default:
         break;
     }
+  }
+
+  /* Puts a window made larger than its maximum (by a window manager or a
+   * tool that ignores the size hints) back to the maximum, so that the
+   * buffer SDL draws it through stays bounded and can always be had. */
+  void KeepWithinMaximum(int width, int height) {
+    int maxWidth = gdi::kScreenWidth * kMaxScale, maxHeight = gdi::kScreenHeight * kMaxScale;
+    if (width > maxWidth || height > maxHeight)
+      SDL_SetWindowSize(m_window, std::min(width, maxWidth), std::min(height, maxHeight));
   }
 
   /* A press starts on the screen only; the release goes wherever the mouse
@@ -237,15 +251,33 @@ class Desktop : public Backend {
 std::shared_ptr<Desktop> g_desktop;
 
 bool Fail(const char *what, const char *why) {
-  std::fprintf(stderr, "tonbrook: %s: %s\n", what, why);
+  std::fprintf(stderr, "%s: %s: %s\n", ProgramName().c_str(), what, why);
   return false;
+}
+
+/* The display settings a start looked at, for its message. */
+std::string DisplaySettings() {
+  std::string settings;
+  for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char *value = std::getenv(name);
+    if (!value) continue;
+    if (!settings.empty()) settings += ", ";
+    settings += std::string(name) + "=\"" + value + "\"";
+  }
+  return settings;
+}
+
+/* SDL's video drivers for the displays that are set, in SDL's own order. */
+const char *DisplayDrivers() {
+  if (!std::getenv("WAYLAND_DISPLAY")) return "x11";
+  return std::getenv("DISPLAY") ? "x11,wayland" : "wayland";
 }
 
 }  // namespace
 
 Layout LayoutFor(int windowWidth, int windowHeight) {
   Layout l;
-  l.scale = std::max(1, std::min(windowWidth / gdi::kScreenWidth, windowHeight / gdi::kScreenHeight));
+  l.scale = std::clamp(std::min(windowWidth / gdi::kScreenWidth, windowHeight / gdi::kScreenHeight), 1, kMaxScale);
   l.left = (windowWidth - gdi::kScreenWidth * l.scale) / 2;
   l.top = (windowHeight - gdi::kScreenHeight * l.scale) / 2;
   return l;
@@ -296,7 +328,16 @@ bool StartDesktop() {
   /* The screen goes to the window through SDL's plain framebuffer: no
    * renderer, so no OpenGL driver is loaded for 240 x 320 pixels. */
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Fail("cannot open the desktop window", SDL_GetError());
+  /* Unless the user names a driver, only those of the displays set are
+   * tried: when none opens, SDL would fall back on its own to one that
+   * draws nowhere, and the program would run on where nobody sees it. */
+  const char *named = std::getenv("SDL_VIDEODRIVER");
+  bool chosen = named && *named;
+  if (!chosen) SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, DisplayDrivers(), SDL_HINT_OVERRIDE);
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    std::string why = chosen ? SDL_GetError() : "no display can be opened at " + DisplaySettings();
+    return Fail("cannot open the desktop window", why.c_str());
+  }
   Uint32 wakeEvent = SDL_RegisterEvents(1);
   SDL_Window *window = SDL_CreateWindow("Tonbrook", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                         gdi::kScreenWidth * kDefaultScale, gdi::kScreenHeight * kDefaultScale,
@@ -308,6 +349,7 @@ bool StartDesktop() {
     return false;
   }
   SDL_SetWindowMinimumSize(window, gdi::kScreenWidth, gdi::kScreenHeight);
+  SDL_SetWindowMaximumSize(window, gdi::kScreenWidth * kMaxScale, gdi::kScreenHeight * kMaxScale);
   gdi::Install();
   controls::Install();
   g_desktop = std::make_shared<Desktop>(window, wakeEvent);
@@ -323,12 +365,19 @@ void StopDesktop() {
   g_desktop.reset();
 }
 
+/* The names the program still holds go as its WinMain returns, while its
+ * globals are still there for the threads that answer on them. */
 int RunProgram(WinMainFn winMain, HINSTANCE hInstance) {
   static WCHAR noCommandLine[] = u"";
   const char *host = std::getenv("TONBROOK_HOST");
-  if (host && std::string(host) == "headless") return RunWinMainUnattended(winMain, hInstance);
+  if (host && std::string(host) == "headless") {
+    int code = RunWinMainUnattended(winMain, hInstance);
+    user::ReleaseNames();
+    return code;
+  }
   if (!StartDesktop()) return 1;
   int code = winMain(hInstance, nullptr, noCommandLine, SW_SHOW);
+  user::ReleaseNames();
   StopDesktop();
   return code;
 }

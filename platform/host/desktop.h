@@ -19,7 +19,8 @@ namespace plat::host {
 
 /* Opens the desktop window (the 240 x 320 screen at 2x) and installs its
  * backend and the graphics layer. False, after one line on standard error,
- * when there is no display or SDL cannot open a window. */
+ * when there is no display, when none of those named can be opened (unless
+ * SDL_VIDEODRIVER names the driver to use) or SDL cannot open a window. */
 bool StartDesktop();
 
 /* Closes the desktop window and restores the system backend; SDL stays
@@ -31,7 +32,7 @@ void StopDesktop();
 int RunProgram(WinMainFn winMain, HINSTANCE hInstance);
 
 /* Where the screen lies in a desktop window of a size: the largest whole
- * scale that fits (at least 1), centred. */
+ * scale that fits (at least 1, at most 8), centred. */
 struct Layout {
   int scale = 1;
   int left = 0;

@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace plat::host {
 
@@ -54,6 +55,13 @@ std::shared_ptr<Backend> Current();
 
 /* Installs a backend; nullptr restores the system backend. */
 void Use(std::shared_ptr<Backend> backend);
+
+/* The program's name, as its module's file name gives it: the file name of
+ * the running executable (also when that file was replaced since it
+ * started), or the base name it was started by when the executable cannot
+ * be read. The platform's messages begin with it, and the folder through
+ * which its starts find each other is named after it. */
+const std::string &ProgramName();
 
 }  // namespace plat::host
 

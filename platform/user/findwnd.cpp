@@ -20,6 +20,15 @@
  * so such a socket is stale for certain and is removed before the name is
  * taken. A name is given back by removing the socket before closing it, so
  * that it never removes a socket that another process bound since.
+ *
+ * A lock not had within its time is held by another start in the middle of
+ * the same step (or one stopped there): nothing is looked at or removed
+ * without it. The start asks whoever holds the name, raises it if it
+ * answers, and else says so in one line and goes on without the rule.
+ *
+ * The names still held when the program ends are given back, and their
+ * threads stopped, before the program's globals go: at the end of its
+ * WinMain, or from atexit when it ends otherwise.
  */
 #include "user/findwnd.h"
 
@@ -40,6 +49,7 @@
 #include <mutex>
 #include <thread>
 
+#include "host/host.h"
 #include "user/user.h"
 
 namespace plat::user {
@@ -209,17 +219,24 @@ bool FillAddress(const std::string &path, sockaddr_un *addr) {
   return true;
 }
 
+/* The lock file of the folder a socket lies in. */
+std::string LockPath(const std::string &socketPath) {
+  return socketPath.substr(0, socketPath.rfind('/')) + "/lock";
+}
+
 /* The runtime folder's lock, held for its life: taken within the lock
- * timeout, or not at all (then the caller goes on unlocked, as it would
- * without a runtime folder that can be locked). */
+ * timeout, or not at all (see Error). */
 class FolderLock {
  public:
-  explicit FolderLock(const std::string &dir) {
-    std::string path = dir + "/lock";
+  explicit FolderLock(const std::string &path) {
     m_fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (m_fd < 0) return;
+    if (m_fd < 0) {
+      m_error = errno;
+      return;
+    }
     for (int waited = 0; flock(m_fd, LOCK_EX | LOCK_NB) != 0; waited += 5) {
       if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= kLockTimeoutMs) {
+        m_error = errno == EINTR ? EWOULDBLOCK : errno;
         close(m_fd);
         m_fd = -1;
         return;
@@ -233,8 +250,13 @@ class FolderLock {
   FolderLock(const FolderLock &) = delete;
   FolderLock &operator=(const FolderLock &) = delete;
 
+  /* 0 when the lock is held; EWOULDBLOCK when another process kept it
+   * for the whole timeout; else why it could not be taken. */
+  int Error() const { return m_error; }
+
  private:
   int m_fd = -1;
+  int m_error = 0;
 };
 
 enum class Probe { Live, Gone, Blocked };
@@ -260,18 +282,28 @@ Probe Look(const std::string &path) {
   return Probe::Blocked;
 }
 
+/* Why Take gave no listener. */
+enum class Refusal { None, Live, Unlocked, Failed };
+
 /* Binds and listens on the socket of a name under the folder's lock, a
  * stale socket removed first; the name's listener, with no window yet.
- * Null, with *live set, when another process holds the name; null too when
- * the socket cannot be made. */
+ * Null, and *why says: Live when another process holds the name, Unlocked
+ * when the lock was not had (nothing was looked at; *lockError says why),
+ * Failed when the socket cannot be made. */
 std::unique_ptr<Listener> Take(const std::string &path, const std::u16string &cls,
-                               const std::u16string &title, bool *live) {
-  *live = false;
+                               const std::u16string &title, Refusal *why, int *lockError) {
+  static std::once_flag s_atExit;
+  *why = Refusal::Failed;
   sockaddr_un addr;
   if (!FillAddress(path, &addr)) return nullptr;
-  FolderLock lock(path.substr(0, path.rfind('/')));
+  FolderLock lock(LockPath(path));
+  *lockError = lock.Error();
+  if (*lockError) {
+    *why = Refusal::Unlocked;
+    return nullptr;
+  }
   Probe probe = Look(path);
-  *live = probe == Probe::Live;
+  if (probe == Probe::Live) *why = Refusal::Live;
   if (probe != Probe::Gone) return nullptr;
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return nullptr;
@@ -285,6 +317,8 @@ std::unique_ptr<Listener> Take(const std::string &path, const std::u16string &cl
     close(fd);
     return nullptr;
   }
+  std::call_once(s_atExit, [] { std::atexit(ReleaseNames); });
+  *why = Refusal::None;
   return std::make_unique<Listener>(path, fd, stop, cls, title);
 }
 
@@ -307,30 +341,44 @@ Reach Ask(char ask, const std::u16string &cls, const std::u16string &title) {
   return ok && answer == kYes ? Reach::Yes : Reach::No;
 }
 
+/* A proxy handle for the window of another process. */
+HWND ProxyFor(const std::u16string &cls, const std::u16string &title) {
+  for (const auto &[handle, p] : g_proxies) {
+    if (p.cls == cls && p.title == title) return handle;
+  }
+  HWND handle = (HWND)g_nextProxy;
+  g_nextProxy += 4;
+  g_proxies[handle] = Proxy{cls, title};
+  return handle;
+}
+
 /* The window of another process with this class and title, as a proxy
  * handle; or null, and then this process has claimed the name for its own
- * window to come (unless the runtime folder cannot be used). A holder that
- * ends while it is asked is looked at again. */
+ * window to come (unless the runtime folder cannot be used, or another
+ * start kept its lock: then it says so). A holder that ends while it is
+ * asked is looked at again. */
 HWND FindOrClaim(const std::u16string &cls, const std::u16string &title) {
   std::string path = SocketPath(cls, title);
   if (path.empty() || g_claims.count(path)) return nullptr;
   for (int attempt = 0; attempt < 3; ++attempt) {
-    bool live = false;
-    if (std::unique_ptr<Listener> claim = Take(path, cls, title, &live)) {
+    Refusal why;
+    int lockError;
+    if (std::unique_ptr<Listener> claim = Take(path, cls, title, &why, &lockError)) {
       g_claims[path] = std::move(claim);
       return nullptr;
     }
-    if (!live) return nullptr;
+    if (why != Refusal::Live && why != Refusal::Unlocked) return nullptr;
     Reach reach = Ask(kAskFind, cls, title);
-    if (reach == Reach::No) return nullptr;
-    if (reach == Reach::Absent) continue;
-    for (const auto &[handle, p] : g_proxies) {
-      if (p.cls == cls && p.title == title) return handle;
+    if (reach == Reach::Yes) return ProxyFor(cls, title);
+    if (why == Refusal::Unlocked) {
+      std::string lock = LockPath(path);
+      std::string line = lockError == EWOULDBLOCK ? "another start holds " + lock
+                                                  : "cannot lock " + lock + ": " + strerror(lockError);
+      std::fprintf(stderr, "%s: %s; going on without looking for it\n", host::ProgramName().c_str(),
+                   line.c_str());
+      return nullptr;
     }
-    HWND handle = (HWND)g_nextProxy;
-    g_nextProxy += 4;
-    g_proxies[handle] = Proxy{cls, title};
-    return handle;
+    if (reach == Reach::No) return nullptr;
   }
   return nullptr;
 }
@@ -351,8 +399,9 @@ void Publish(HWND hwnd) {
     listener = std::move(claim->second);
     g_claims.erase(claim);
   } else {
-    bool live;
-    listener = Take(path, w->cls->name, w->text, &live);
+    Refusal why;
+    int lockError;
+    listener = Take(path, w->cls->name, w->text, &why, &lockError);
   }
   if (!listener) return;
   listener->Fulfil(hwnd);
@@ -375,17 +424,18 @@ const char *Unsafe(const std::string &dir) {
 /* Says once per process, in one line, that a folder was not used. */
 void WarnOnce(const std::string &line) {
   static std::atomic<bool> s_said{false};
-  if (!s_said.exchange(true)) std::fprintf(stderr, "tonbrook: %s\n", line.c_str());
+  if (!s_said.exchange(true)) std::fprintf(stderr, "%s: %s\n", host::ProgramName().c_str(), line.c_str());
 }
 
 }  // namespace
 
 std::string RuntimeDir() {
   const char *tmp = getenv("TMPDIR");
-  std::string fallback = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/tonbrook-" +
+  const std::string &name = host::ProgramName();
+  std::string fallback = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/" + name + "-" +
                          std::to_string(geteuid());
   const char *base = getenv("XDG_RUNTIME_DIR");
-  std::string preferred = base && base[0] == '/' ? std::string(base) + "/tonbrook" : fallback;
+  std::string preferred = base && base[0] == '/' ? std::string(base) + "/" + name : fallback;
   const char *why = Unsafe(preferred);
   if (!why) return preferred;
   std::string line = "not using " + preferred + ": " + why;
@@ -416,6 +466,11 @@ void OnWindowTextChanged(HWND hwnd) {
   if (!w || !w->created) return;
   Unpublish(hwnd);
   Publish(hwnd);
+}
+
+void ReleaseNames() {
+  g_claims.clear();
+  g_listeners.clear();
 }
 
 bool IsRemoteWindow(HWND hwnd) { return g_proxies.count(hwnd) != 0; }

@@ -20,13 +20,19 @@
 
 namespace plat::user {
 
-/* $XDG_RUNTIME_DIR/tonbrook, or $TMPDIR/tonbrook-<uid> (/tmp without
- * TMPDIR) when XDG_RUNTIME_DIR is not set, created mode 0700. A folder that
+/* $XDG_RUNTIME_DIR/<program>, or $TMPDIR/<program>-<uid> (/tmp without
+ * TMPDIR) when XDG_RUNTIME_DIR is not set, created mode 0700, where
+ * <program> is the program's name (host::ProgramName). A folder that
  * cannot be made or is not a folder of ours that only we may enter (a
  * symbolic link, a file, another owner, open permissions) is never used:
  * the process says so once in one line on standard error and takes the
  * $TMPDIR one instead, or, when that is no better, none (empty). */
 std::string RuntimeDir();
+
+/* Gives back every name this process still holds, stopping the threads
+ * that answer on them: called where the program ends, before its globals
+ * are destroyed (and from atexit for a program that ends otherwise). */
+void ReleaseNames();
 
 /* The socket path of a class and title; empty without a runtime directory. */
 std::string SocketPath(const std::u16string &cls, const std::u16string &title);

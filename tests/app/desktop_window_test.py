@@ -12,6 +12,12 @@ Usage: desktop_window_test.py MODE TONBROOK OUT-DIR
              device.
   instances  twenty times two starts 0 to 100 ms apart: one of them ends at
              once with status 0, the other stays up with the only window.
+  display    with DISPLAY naming no server, or empty, and no video driver
+             named, a start says so in one line and exits with status 1;
+             the next start on the working display opens its window.
+  large      the desktop window made 8000 and 32000 pixels square comes
+             back to 8x the screen, shows the screen there at 8x and keeps
+             its memory bounded.
 
 Each test has a runtime folder of its own. Exits with 77
 (skipped) when Xvfb, xdotool, xwd or (for minimise) openbox is missing.
@@ -179,8 +185,84 @@ def instances(program, out, runtime):
         server.wait()
 
 
+def unused_display(display):
+    return next(n for n in range(int(display) + 1, int(display) + 64)
+                if not os.path.exists("/tmp/.X%d-lock" % n) and not os.path.exists("/tmp/.X11-unix/X%d" % n))
+
+
+def display(program, out, runtime):
+    server, number = desk.start_xvfb()
+    proc = None
+    try:
+        env = desk.x11_env(number, SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=runtime)
+        del env["SDL_VIDEODRIVER"]
+        for setting in (":%d" % unused_display(number), ""):
+            began = time.monotonic()
+            run = subprocess.run([program], env=dict(env, DISPLAY=setting), capture_output=True, text=True,
+                                 timeout=30)
+            lines = run.stderr.splitlines()
+            if run.returncode != 1 or len(lines) != 1 or not lines[0].startswith("tonbrook: "):
+                desk.fail("DISPLAY=%r: status %d, %r" % (setting, run.returncode, run.stderr))
+            print("ok: DISPLAY=%r: status 1 after %.2f s: %s" % (setting, time.monotonic() - began, lines[0]))
+        proc, wid = start(program, env)
+        key(env, wid, "ctrl+q")
+        ended(proc, "Ctrl+Q")
+        print("ok: the next start opens its window")
+    finally:
+        stop(proc)
+        server.terminate()
+        server.wait()
+
+
+def geometry(env, wid):
+    told = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,
+                          text=True, timeout=30).stdout
+    values = dict(line.split("=", 1) for line in told.split())
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def resident_mb(proc):
+    with open("/proc/%d/status" % proc.pid) as f:
+        kb = next(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+    return kb / 1024
+
+
+def large(program, out, runtime):
+    server, number = desk.start_xvfb()
+    proc = None
+    try:
+        env = desk.x11_env(number, SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=runtime)
+        proc, wid = start(program, env)
+        picture = desk.shot(env, wid)[2]
+        for size in (8000, 32000):
+            subprocess.run(["xdotool", "windowsize", wid, str(size), str(size)], env=env, check=True, timeout=30)
+            left, top = desk.wait_for(lambda: geometry(env, wid)[2:] == (240 * 8, 320 * 8) and geometry(env, wid),
+                                      "the window back at 8x after %d" % size)[:2]
+            # The part of the screen that the display shows, pixel for pixel as at 2x.
+            points = [(x, y) for x in range(0, (1024 - left) // 8, 5) for y in range(0, (768 - top) // 8, 5)]
+
+            def shown():
+                data = subprocess.run(["xwd", "-silent", "-root"], env=env, capture_output=True, check=True,
+                                      timeout=30).stdout
+                rows = desk.read_xwd(data)[2]
+                return all(rows[top + 8 * y + 4][left + 8 * x + 4] == picture[2 * y][2 * x] for x, y in points)
+
+            desk.wait_for(shown, "the screen at 8x after %d" % size)
+            rss = resident_mb(proc)
+            if rss > 100:
+                desk.fail("%.0f MB resident after %d x %d" % (rss, size, size))
+            print("ok: made %d x %d, the window is 1920 x 2560 with the screen at 8x, %.0f MB resident"
+                  % (size, size, rss))
+        key(env, wid, "ctrl+q")
+        ended(proc, "Ctrl+Q")
+    finally:
+        stop(proc)
+        server.terminate()
+        server.wait()
+
+
 def main():
-    modes = {"keys": keys, "minimise": minimise, "instances": instances}
+    modes = {"keys": keys, "minimise": minimise, "instances": instances, "display": display, "large": large}
     if len(sys.argv) != 4 or sys.argv[1] not in modes:
         print(__doc__)
         sys.exit(2)

@@ -21,6 +21,10 @@ TEST(DesktopLayout, TheScreenTakesTheLargestWholeScaleCentred) {
   EXPECT_EQ(l.top, 30);
   EXPECT_EQ(LayoutFor(959, 2000).scale, 3);
   EXPECT_EQ(LayoutFor(100, 100).scale, 1);  // never below 1
+  l = LayoutFor(8000, 8000);                 // never above 8
+  EXPECT_EQ(l.scale, 8);
+  EXPECT_EQ(l.left, (8000 - 1920) / 2);
+  EXPECT_EQ(l.top, (8000 - 2560) / 2);
 }
 
 TEST(DesktopLayout, DesktopPointsMapBackToScreenPixels) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -222,8 +223,9 @@ TEST_F(Find, NothingIsAnsweredToAnotherUser) {
   std::string path = plat::user::SocketPath(u"TESTWND", u"Tonbrook");
   // Let the other user reach the socket, so that only the listener's own
   // check stands in the way.
+  std::string dir = plat::user::RuntimeDir();
   chmod(m_dir.c_str(), 0711);
-  chmod(plat::user::RuntimeDir().c_str(), 0711);
+  chmod(dir.c_str(), 0711);
   chmod(path.c_str(), 0777);
   pid_t pid = fork();
   if (pid == 0) {
@@ -243,7 +245,7 @@ TEST_F(Find, NothingIsAnsweredToAnotherUser) {
     _exit(read(fd, &answer, 1) == 1 ? 13 : 0);
   }
   EXPECT_EQ(ExitCode(pid), 0);
-  chmod((m_dir + "/tonbrook").c_str(), 0700);
+  chmod(dir.c_str(), 0700);
   MSG msg;
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, plat::user::WM_PLAT_RAISE, plat::user::WM_PLAT_RAISE,
                             PM_REMOVE));
@@ -271,8 +273,10 @@ int PeerWithStderr(const char *mode, const char *cls, const char *title, std::st
 }
 
 TEST_F(Find, AnUnsafeRuntimeDirectoryIsNotUsedButAPrivateOneInstead) {
-  std::string own = m_dir + "/tonbrook";
-  std::string fallback = m_dir + "/tonbrook-" + std::to_string(geteuid());
+  // The folders are named after the program (this test's executable, whose
+  // peer bears the same name).
+  std::string own = m_dir + "/user_test";
+  std::string fallback = m_dir + "/user_test-" + std::to_string(geteuid());
   EXPECT_EQ(plat::user::RuntimeDir(), own);
   struct stat st;
   ASSERT_EQ(stat(own.c_str(), &st), 0);
@@ -302,7 +306,7 @@ TEST_F(Find, AnUnsafeRuntimeDirectoryIsNotUsedButAPrivateOneInstead) {
     HWND main = testwnd::Top(u"Tonbrook");
     err.clear();
     EXPECT_EQ(PeerWithStderr("find", "TESTWND", "Tonbrook", &err), 0) << "case " << i;
-    EXPECT_EQ(err.rfind("tonbrook: not using " + own + ": ", 0), 0u) << err;
+    EXPECT_EQ(err.rfind("user_test: not using " + own + ": ", 0), 0u) << err;
     EXPECT_EQ(err.find('\n'), err.size() - 1) << "not one line: " << err;
     EXPECT_NE(err.find("using " + fallback), std::string::npos) << err;
     DestroyWindow(main);
@@ -321,6 +325,32 @@ TEST_F(Find, AnUnsafeRuntimeDirectoryIsNotUsedButAPrivateOneInstead) {
   EXPECT_EQ(err.find('\n'), err.size() - 1) << "not one line: " << err;
   EXPECT_NE(err.find("nor " + fallback), std::string::npos) << err;
   EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+}
+
+TEST_F(Find, ALockNotHadInTimeRemovesNothingAndOnlyAnAnswerIsRaised) {
+  std::string path = plat::user::SocketPath(u"TESTWND", u"Locked");
+  int out = -1;
+  pid_t holder = Spawn("host", "TESTWND", "Locked", &out);
+  ASSERT_GT(holder, 0);
+  char ready[6] = {};
+  ASSERT_EQ(read(out, ready, 6), 6);
+  close(out);
+  // Another start stopped while it holds the folder's lock.
+  int lock = open((plat::user::RuntimeDir() + "/lock").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+
+  // The holder answers: it is raised.
+  std::string err;
+  EXPECT_EQ(PeerWithStderr("find", "TESTWND", "Locked", &err), 0) << err;
+  EXPECT_EQ(ExitCode(holder), 3);
+  // Its socket is left as a crash leaves it: without the lock it is not
+  // removed, and the start says so and goes on.
+  err.clear();
+  EXPECT_EQ(PeerWithStderr("find", "TESTWND", "Locked", &err), 1);
+  EXPECT_TRUE(Exists(path));
+  EXPECT_EQ(err.rfind("user_test: another start holds ", 0), 0u) << err;
+  EXPECT_EQ(err.find('\n'), err.size() - 1) << "not one line: " << err;
+  close(lock);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 /*
- * A second process for the FindWindow tests.
+ * A second process for the FindWindow tests, built as peer/user_test: it
+ * bears the test's name, as a second start of a program does, so that the
+ * two find each other through one runtime folder.
  *
  *   user_peer find CLASS TITLE  finds the window and asks it to come to the
  *                               front: exit 0 done, 1 not found, 2 refused

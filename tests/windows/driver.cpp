@@ -6,6 +6,11 @@
  * Usage: handheld-driver COMMAND... ; the commands run in order:
  *   start PROGRAM      start PROGRAM and wait until its screen is up
  *   run PROGRAM        start PROGRAM, wait until it ends, print "exit N"
+ *   race PROGRAM MS    start PROGRAM twice, MS apart; once one of them ended
+ *                      and the other's screen is up, print "race MS exit N
+ *                      screens M" (N the first's exit code, "none" when
+ *                      neither ended in 20 s, and then fails; M the screens
+ *                      shown), then close it
  *   tap X Y            a stylus tap at (X, Y) of the handheld's screen
  *   key CTRL+C         Ctrl and the letter C
  *   sleep MS           wait
@@ -207,6 +212,43 @@ void Run(const char *program) {
   CloseHandle(pi.hThread);
 }
 
+/* The handheld screens shown on the desktop. */
+int Screens() {
+  int screens = 0;
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"HandheldScreen", nullptr));)
+    screens += IsWindowVisible(w) ? 1 : 0;
+  return screens;
+}
+
+void Race(const char *program, DWORD ms) {
+  PROCESS_INFORMATION pi[2];
+  if (!Start(program, &pi[0])) Fail("cannot start");
+  Sleep(ms);
+  if (!Start(program, &pi[1])) Fail("cannot start");
+  HANDLE both[2] = {pi[0].hProcess, pi[1].hProcess};
+  DWORD first = WaitForMultipleObjects(2, both, FALSE, 20000) - WAIT_OBJECT_0;
+  if (first > 1) {
+    printf("race %lu exit none screens %d\n", ms, Screens());
+    TerminateProcess(both[0], 1);
+    TerminateProcess(both[1], 1);
+    Fail("neither start ended");
+  }
+  DWORD code = 999;
+  GetExitCodeProcess(both[first], &code);
+  g_program = pi[1 - first];
+  g_screen = nullptr;
+  WaitForScreen();
+  printf("race %lu exit %lu screens %d\n", ms, code, Screens());
+  PostMessageW(g_screen, WM_CLOSE, 0, 0);
+  for (PROCESS_INFORMATION &p : pi) {
+    if (WaitForSingleObject(p.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(p.hProcess, 1);
+    CloseHandle(p.hProcess);
+    CloseHandle(p.hThread);
+  }
+  g_program = PROCESS_INFORMATION{};
+  g_screen = nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -221,6 +263,9 @@ int main(int argc, char **argv) {
       WaitForScreen();
     } else if (!strcmp(cmd, "run")) {
       Run(arg());
+    } else if (!strcmp(cmd, "race")) {
+      const char *program = arg();
+      Race(program, (DWORD)atoi(arg()));
     } else if (!strcmp(cmd, "tap")) {
       int x = atoi(arg());
       Tap(x, atoi(arg()));

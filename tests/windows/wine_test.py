@@ -15,6 +15,8 @@ to a file through the ALSA file plugin. Checks that
     radio circles as the Linux build's (LINUX-BUILD/tonbrook in the same
     Xvfb); text may differ by font;
   - a second start exits with status 0 and brings the first to the front;
+  - of two starts 0 to 100 ms apart, one exits with status 0 and the other
+    shows the only screen, ten times;
   - Ctrl+Q, File and Exit, closing and minimising the screen end the
     program with status 0.
 The Wine prefix lives in WINDOWS-BUILD/wine and is made once. Exits with 77
@@ -321,6 +323,16 @@ def check_menu_bar(wine):
     print("ok: File, About opens the About box; File, Exit ends Tonbrook with status 0")
 
 
+def check_double_starts(wine):
+    """Two starts at once give one screen: the second to look raises the first and ends."""
+    delays = [round(i * 100 / 9) for i in range(10)]
+    lines = wine.drive(*[arg for delay in delays for arg in ("race", "tonbrook.exe", delay)])
+    expected = ["race %d exit 0 screens 1" % delay for delay in delays]
+    if lines != expected:
+        desk.fail("two starts at once: %r" % [line for line in lines if line not in expected])
+    print("ok: of two starts 0 to 100 ms apart, one screen each time, in %d races" % len(delays))
+
+
 def check_screen_closes(wine):
     """Closing or minimising the screen ends the program with 0, as on the handheld."""
     for how in ("close", "minimize"):
@@ -382,6 +394,7 @@ def main():
         check_raise(lines)
         check_menu_bar(wine)
         check_screen_closes(wine)
+        check_double_starts(wine)
     finally:
         wine.stop()
         server.terminate()
