@@ -55,4 +55,20 @@ void UseTypefaces(Typefaces *source) { s_source = source; }
 
 FontFace *FaceFor(const LOGFONTW &lf) { return (s_source ? *s_source : BuildTypefaces()).Find(lf); }
 
+std::string Listing(FontFace *face) {
+  const FontMetrics &m = face->Metrics();
+  std::string s = "metrics " + std::to_string(m.height) + " " + std::to_string(m.ascent) + " " +
+                  std::to_string(m.descent) + " " + std::to_string(m.internalLeading) + " " +
+                  std::to_string(m.aveCharWidth) + " " + std::to_string(m.maxCharWidth) + "\n";
+  for (char32_t ch = 0; ch <= 0x100; ++ch) {
+    char32_t c = ch == 0x100 ? 0xFFFF : ch;
+    const Glyph &g = face->GlyphOf(c);
+    s += std::to_string((unsigned)c) + ": " + std::to_string(g.left) + " " + std::to_string(g.top) + " " +
+         std::to_string(g.width) + "x" + std::to_string(g.height) + " " + std::to_string(g.advance);
+    for (uint8_t a : g.coverage) s += " " + std::to_string(a);
+    s += "\n";
+  }
+  return s;
+}
+
 }  // namespace plat::gdi

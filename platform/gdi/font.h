@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -115,6 +116,11 @@ inline const FontMetrics &MetricsOf(FontFace *face) { return face->Metrics(); }
 
 /* The glyph of a character (a missing one draws the typeface's box). */
 inline const Glyph &GlyphOf(FontFace *face, char32_t ch) { return face->GlyphOf(ch); }
+
+/* A listing of a face: its metrics, then the glyph of each character from
+ * U+0000 to U+00FF and its box (U+FFFF), coverage and all, a line each.
+ * Two builds whose listings agree draw the same text. */
+std::string Listing(FontFace *face);
 
 }  // namespace plat::gdi
 

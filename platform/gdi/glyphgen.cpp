@@ -4,6 +4,8 @@
  * for the build that has no FreeType.
  *
  *   tonbrook-glyphs OUTPUT.cpp
+ *   tonbrook-glyphs --list    lists each face (see Listing) on standard
+ *                             output instead
  *
  * Every character from U+0000 to U+00FF is rendered; the ones that draw as
  * the face's box (those DejaVu Sans lacks) are left to the box.
@@ -98,16 +100,19 @@ class Writer {
 
 }  // namespace
 
-/* Writes the table to the file named by the argument; exits 1 with a
- * message when a face cannot be opened or the file cannot be written. */
+/* Writes the table to the file named by the argument, or the listing;
+ * exits 1 with a message when a face cannot be opened or the file cannot
+ * be written. */
 int main(int argc, char **argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: tonbrook-glyphs OUTPUT.cpp\n");
+    std::fprintf(stderr, "usage: tonbrook-glyphs OUTPUT.cpp | --list\n");
     return 2;
   }
+  bool list = std::string(argv[1]) == "--list";
   LOGFONTW lf;
   GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
   Writer writer;
+  std::string listing;
   for (const Size &size : kDrawn) {
     lf.lfHeight = size.height;
     lf.lfWidth = size.width;
@@ -115,6 +120,12 @@ int main(int argc, char **argv) {
     FontFace *face = plat::gdi::FreeTypeTypefaces().Find(lf);
     if (!face) return 1;
     writer.Face(size, face);
+    listing += "face " + std::to_string(size.height) + " " + std::to_string(size.width) + " " +
+               std::to_string(size.weight) + "\n" + plat::gdi::Listing(face);
+  }
+  if (list) {
+    std::fputs(listing.c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
   }
   std::string source = writer.Source();
   FILE *out = std::fopen(argv[1], "w");
