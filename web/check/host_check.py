@@ -1,0 +1,169 @@
+#!/usr/bin/env python3
+"""Checks host.js in headless Chromium, driven through the DevTools
+protocol, with host-check.wasm standing in for tonbrook.wasm: the screen the
+module presents after an asyncify wait shows pixel for pixel, centred at a
+whole-number scale; a tap on the canvas reaches the module as stylus down,
+move and up at screen coordinates, and Ctrl+A as a key with Ctrl; when the
+module ends the page says so, and its button starts the module again.
+
+    host_check.py SITE HOST-CHECK.wasm
+
+Exits 77, saying why, when Chromium or python3-websocket is missing, or
+Chromium cannot start."""
+import functools
+import http.server
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.request
+
+WINDOW = (500, 700)  # the page: room for the screen at 2x, 480 x 640, at (10, 30)
+SCALE, LEFT, TOP = 2, 10, 30
+
+
+def skip(why):
+    print(f"host_check: SKIP: {why}", file=sys.stderr)
+    return 77
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+class DevTools:
+    """One page of a browser, through its DevTools socket; keeps the text of
+    every console message the page writes."""
+
+    def __init__(self, url, websocket):
+        self.socket = websocket.create_connection(url, timeout=30)
+        self.next_id = 0
+        self.console = []
+
+    def call(self, method, **params):
+        self.next_id += 1
+        self.socket.send(json.dumps({"id": self.next_id, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get("method") == "Runtime.consoleAPICalled":
+                self.console.append(" ".join(str(a.get("value")) for a in message["params"]["args"]))
+            if message.get("id") == self.next_id:
+                if "error" in message:
+                    raise RuntimeError(f"{method}: {message['error']}")
+                return message.get("result", {})
+
+    def evaluate(self, expression):
+        return self.call("Runtime.evaluate", expression=expression, returnByValue=True)["result"].get("value")
+
+    def wait_for_console(self, text, seconds=30):
+        end = time.monotonic() + seconds
+        while text not in self.console:
+            if time.monotonic() > end:
+                raise RuntimeError(f"no {text!r} on the console; it has {self.console}")
+            self.evaluate("0")
+            time.sleep(0.05)
+
+
+def check(page, url):
+    failures = []
+    page.call("Runtime.enable")
+    page.call("Emulation.setDeviceMetricsOverride", width=WINDOW[0], height=WINDOW[1], deviceScaleFactor=1,
+              mobile=False)
+    page.call("Page.navigate", url=url)
+    page.wait_for_console("presented")
+    box = page.evaluate("JSON.stringify(document.getElementById('screen').getBoundingClientRect())")
+    box = json.loads(box)
+    if (box["left"], box["top"], box["width"], box["height"]) != (LEFT, TOP, 240 * SCALE, 320 * SCALE):
+        failures.append(f"the screen lies at {box}")
+    pixels = page.evaluate("Array.from(document.getElementById('screen').getContext('2d')"
+                           ".getImageData(0, 0, 240, 320).data)")
+    expected = [((0, 0), (128, 128, 128)), ((239, 319), (128, 128, 128)), ((1, 1), (255, 0, 0)),
+                ((119, 159), (255, 0, 0)), ((120, 1), (0, 255, 0)), ((1, 160), (0, 0, 255)),
+                ((238, 318), (255, 255, 255))]
+    for (x, y), colour in expected:
+        got = tuple(pixels[(y * 240 + x) * 4:(y * 240 + x) * 4 + 4])
+        if got != colour + (255,):
+            failures.append(f"screen pixel ({x},{y}) is {got}, not {colour}")
+
+    def mouse(kind, x, y):
+        page.call("Input.dispatchMouseEvent", type=kind, x=LEFT + x * SCALE + 1, y=TOP + y * SCALE + 1,
+                  button="left", buttons=0 if kind == "mouseReleased" else 1, clickCount=1)
+    mouse("mousePressed", 50, 60)
+    mouse("mouseMoved", 51, 62)
+    mouse("mouseReleased", 51, 62)
+    page.call("Input.dispatchKeyEvent", type="keyDown", key="a", code="KeyA", windowsVirtualKeyCode=65,
+              modifiers=2)
+    for line in ["input 1 50 60 0 0", "input 2 51 62 0 0", "input 3 51 62 0 0", "input 4 0 0 65 1"]:
+        try:
+            page.wait_for_console(line, seconds=10)
+        except RuntimeError as error:
+            failures.append(str(error))
+    ended = "!document.getElementById('ended').hidden && document.getElementById('screen').hidden"
+    end = time.monotonic() + 10
+    while not page.evaluate(ended) and time.monotonic() < end:
+        time.sleep(0.05)
+    if not page.evaluate(ended):
+        failures.append("the page does not say that Tonbrook has ended")
+    page.console.clear()
+    page.evaluate("document.getElementById('restart').click()")
+    try:
+        page.wait_for_console("presented", seconds=10)
+    except RuntimeError as error:
+        failures.append(f"no start again: {error}")
+    return failures
+
+
+def main():
+    site, module = sys.argv[1:3]
+    try:
+        import websocket
+    except ImportError:
+        return skip("no DevTools client: install python3-websocket")
+    chromium = shutil.which("chromium")
+    if not chromium:
+        return skip("no chromium")
+    with tempfile.TemporaryDirectory() as tmp:
+        root = os.path.join(tmp, "site")
+        shutil.copytree(site, root)
+        shutil.copy(module, os.path.join(root, "tonbrook.wasm"))
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=root))
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        profile = os.path.join(tmp, "profile")
+        browser = subprocess.Popen(
+            [chromium, "--headless=new", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
+             f"--user-data-dir={profile}", "--remote-debugging-port=0", "about:blank"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        try:
+            port_file = os.path.join(profile, "DevToolsActivePort")
+            end = time.monotonic() + 60
+            while not os.path.exists(port_file) and browser.poll() is None and time.monotonic() < end:
+                time.sleep(0.1)
+            if not os.path.exists(port_file):
+                browser.kill()
+                return skip("chromium could not start: " + browser.communicate()[1].decode(errors="replace")[-2000:])
+            time.sleep(0.2)
+            port = open(port_file).read().split()[0]
+            targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json"))
+            page = DevTools(next(t for t in targets if t["type"] == "page")["webSocketDebuggerUrl"], websocket)
+            failures = check(page, f"http://127.0.0.1:{server.server_address[1]}/")
+        finally:
+            browser.terminate()
+            try:
+                browser.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                browser.kill()
+                browser.wait()
+            server.shutdown()
+    for failure in failures:
+        print(f"host_check: {failure}", file=sys.stderr)
+    print("host_check: " + ("FAILED" if failures else "screen, stylus and keys reach the page and the module"))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
