@@ -5,6 +5,9 @@ module presents after an asyncify wait shows pixel for pixel, centred at a
 whole-number scale; a tap on the canvas reaches the module as stylus down,
 move and up at screen coordinates, and Ctrl+A as a key with Ctrl; when the
 module ends the page says so, and its button starts the module again.
+Also plays the worklet offline: the loop comes round sample for sample, each
+an int16 divided by 32768, and a rewrite takes the place of the samples
+without moving the position.
 
     host_check.py SITE HOST-CHECK.wasm
 
@@ -58,7 +61,8 @@ class DevTools:
                 return message.get("result", {})
 
     def evaluate(self, expression):
-        return self.call("Runtime.evaluate", expression=expression, returnByValue=True)["result"].get("value")
+        return self.call("Runtime.evaluate", expression=expression, returnByValue=True,
+                         awaitPromise=True)["result"].get("value")
 
     def wait_for_console(self, text, seconds=30):
         end = time.monotonic() + seconds
@@ -118,6 +122,47 @@ def check(page, url):
     return failures
 
 
+# Plays the worklet into an offline context: 3500 samples of a 1000-sample
+# loop, rewritten (every sample negated) at sample 2048; the result lists
+# the samples that differ from what should play and the passes reported.
+WORKLET_CHECK = """(async () => {
+  const rate = 44100, length = 3500, at = 2048;
+  const context = new OfflineAudioContext({ numberOfChannels: 1, length, sampleRate: rate });
+  await context.audioWorklet.addModule('worklet.js');
+  const node = new AudioWorkletNode(context, 'tonbrook-loop', { outputChannelCount: [1] });
+  node.connect(context.destination);
+  const passes = [];
+  node.port.onmessage = (event) => passes.push(event.data.passes);
+  const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+  const loop = Int16Array.from({ length: 1000 }, (_, i) => ((i * 7919) % 65536) - 32768);
+  const rewrite = loop.map((v) => -1 - v);
+  node.port.postMessage({ play: loop });
+  await sleep(100);
+  context.suspend(at / rate).then(async () => {
+    node.port.postMessage({ rewrite });
+    await sleep(100);
+    context.resume();
+  });
+  const out = (await context.startRendering()).getChannelData(0);
+  await sleep(100);
+  const wrong = [];
+  for (let i = 0; i < length; i++) {
+    const expected = (i < at ? loop : rewrite)[i % 1000];
+    if (out[i] * 32768 !== expected && wrong.length < 5) wrong.push([i, out[i] * 32768, expected]);
+  }
+  return JSON.stringify({ wrong, passes });
+})()"""
+
+
+def check_worklet(page, url):
+    page.call("Page.navigate", url=url + "worklet.js")
+    result = json.loads(page.evaluate(WORKLET_CHECK))
+    failures = [f"the worklet played sample {i} as {got}, not {expected}" for i, got, expected in result["wrong"]]
+    if result["passes"] != [1, 2, 3]:
+        failures.append(f"the worklet reported passes {result['passes']}, not [1, 2, 3]")
+    return failures
+
+
 def main():
     site, module = sys.argv[1:3]
     try:
@@ -150,7 +195,8 @@ def main():
             port = open(port_file).read().split()[0]
             targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json"))
             page = DevTools(next(t for t in targets if t["type"] == "page")["webSocketDebuggerUrl"], websocket)
-            failures = check(page, f"http://127.0.0.1:{server.server_address[1]}/")
+            url = f"http://127.0.0.1:{server.server_address[1]}/"
+            failures = check(page, url) + check_worklet(page, url)
         finally:
             browser.terminate()
             try:
