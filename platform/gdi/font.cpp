@@ -22,7 +22,7 @@ LOGFONTW Bounded(const LOGFONTW &request) {
 Typefaces *s_source = nullptr; /* nullptr: the build's own */
 
 Typefaces &BuildTypefaces() {
-#if TONBROOK_GLYPH_TABLE
+#if TONBROOK_NO_FREETYPE
   return TableTypefaces();
 #else
   return FreeTypeTypefaces();
