@@ -119,4 +119,26 @@ TEST_F(GlyphTable, DrawsItsFacesPixelForPixelAsFreeTypeDoes) {
   }
 }
 
+/* A size the table lacks draws in the table's face of its weight at the
+ * system font's size; the metrics keep the request's style. */
+TEST_F(GlyphTable, ASizeItLacksDrawsAtTheSystemFontsSize) {
+  HWND hwnd = Top();
+  LOGFONTW lf;
+  GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
+  for (LONG weight : {FW_NORMAL, FW_BOLD}) {
+    lf.lfWeight = weight;
+    lf.lfHeight = -11;
+    std::vector<uint32_t> system = Drawn(hwnd, &plat::gdi::TableTypefaces(), lf, u"Tonbrook");
+    int systemHeight = plat::gdi::MetricsOf(plat::gdi::TableTypefaces().Find(lf)).height;
+    lf.lfHeight = -20;
+    EXPECT_EQ(Drawn(hwnd, &plat::gdi::TableTypefaces(), lf, u"Tonbrook"), system) << weight;
+    lf.lfItalic = TRUE;
+    const plat::gdi::FontMetrics &m = plat::gdi::MetricsOf(plat::gdi::TableTypefaces().Find(lf));
+    EXPECT_EQ(m.height, systemHeight);
+    EXPECT_TRUE(m.italic);
+    EXPECT_EQ(m.weight, weight);
+    lf.lfItalic = FALSE;
+  }
+}
+
 }  // namespace
