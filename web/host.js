@@ -262,7 +262,7 @@ async function run() {
   const { instance } = await WebAssembly.instantiateStreaming(fetch('tonbrook.wasm'), imports);
   exports = instance.exports;
   asyncify.attach(exports);
-  wave.onPasses = (n) => exports.tonbrook_wave_passes(n);
+  wave.onPasses = (n) => exports?.tonbrook_wave_passes(n);
   const watcher = setInterval(() => wave.watch(memory()), 10);
 
   const at = (event) => {
@@ -315,7 +315,8 @@ function showEnded() {
 document.getElementById('restart').addEventListener('click', () => location.reload());
 window.addEventListener('resize', fit);
 fit();
-navigator.serviceWorker?.register('sw.js');
+navigator.serviceWorker?.register('sw.js')
+  .catch((error) => console.warn(`Tonbrook will not start offline: ${error.message}`));
 
 // One Tonbrook per browser: a second tab holds no lock and plays nothing.
 if (!navigator.locks) {
