@@ -4,7 +4,8 @@ protocol, with host-check.wasm standing in for tonbrook.wasm: the screen the
 module presents after an asyncify wait shows pixel for pixel, centred at a
 whole-number scale; a tap on the canvas reaches the module as stylus down,
 move and up at screen coordinates, and Ctrl+A as a key with Ctrl; when the
-module ends the page says so, and its button starts the module again.
+module ends the page says so, and its button starts the module again; with
+the network cut, a reload starts it from the service worker.
 Also plays the worklet offline: the loop comes round sample for sample, each
 an int16 divided by 32768, and a rewrite takes the place of the samples
 without moving the position.
@@ -119,6 +120,18 @@ def check(page, url):
         page.wait_for_console("presented", seconds=10)
     except RuntimeError as error:
         failures.append(f"no start again: {error}")
+    page.evaluate("navigator.serviceWorker.ready.then(() => true)")
+    page.call("Network.enable")
+    page.call("Network.emulateNetworkConditions", offline=True, latency=0, downloadThroughput=-1,
+              uploadThroughput=-1)
+    page.console.clear()
+    page.call("Page.reload")
+    try:
+        page.wait_for_console("presented", seconds=10)
+    except RuntimeError as error:
+        failures.append(f"no start offline: {error}")
+    page.call("Network.emulateNetworkConditions", offline=False, latency=0, downloadThroughput=-1,
+              uploadThroughput=-1)
     return failures
 
 
