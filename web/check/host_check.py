@@ -2,7 +2,8 @@
 """Checks host.js in headless Chromium, driven through the DevTools
 protocol, with host-check.wasm standing in for tonbrook.wasm: the screen the
 module presents after an asyncify wait shows pixel for pixel, centred at a
-whole-number scale; a tap on the canvas reaches the module as stylus down,
+whole-number scale; a second tab says Tonbrook is open in another tab and
+starts nothing; a tap on the canvas reaches the module as stylus down,
 move and up at screen coordinates, and Ctrl+A as a key with Ctrl; when the
 module ends the page says so, and its button starts the module again; with
 the network cut, a reload starts it from the service worker.
@@ -74,7 +75,7 @@ class DevTools:
             time.sleep(0.05)
 
 
-def check(page, url):
+def check(page, url, open_page):
     failures = []
     page.call("Runtime.enable")
     page.call("Emulation.setDeviceMetricsOverride", width=WINDOW[0], height=WINDOW[1], deviceScaleFactor=1,
@@ -94,6 +95,17 @@ def check(page, url):
         got = tuple(pixels[(y * 240 + x) * 4:(y * 240 + x) * 4 + 4])
         if got != colour + (255,):
             failures.append(f"screen pixel ({x},{y}) is {got}, not {colour}")
+
+    second = page.call("Target.createTarget", url=url)["targetId"]
+    other = open_page(second)
+    notice = "document.getElementById('notice').textContent"
+    end = time.monotonic() + 10
+    while other.evaluate(notice) != "Tonbrook is open in another tab." and time.monotonic() < end:
+        time.sleep(0.05)
+    if other.evaluate(notice) != "Tonbrook is open in another tab.":
+        failures.append(f"a second tab says {other.evaluate(notice)!r}")
+    other.socket.close()
+    page.call("Target.closeTarget", targetId=second)
 
     def mouse(kind, x, y):
         page.call("Input.dispatchMouseEvent", type=kind, x=LEFT + x * SCALE + 1, y=TOP + y * SCALE + 1,
@@ -209,7 +221,10 @@ def main():
             targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json"))
             page = DevTools(next(t for t in targets if t["type"] == "page")["webSocketDebuggerUrl"], websocket)
             url = f"http://127.0.0.1:{server.server_address[1]}/"
-            failures = check(page, url) + check_worklet(page, url)
+
+            def open_page(target):
+                return DevTools(f"ws://127.0.0.1:{port}/devtools/page/{target}", websocket)
+            failures = check(page, url, open_page) + check_worklet(page, url)
         finally:
             browser.terminate()
             try:
