@@ -17,11 +17,13 @@ thread_local uint32_t t_randState = 1;
 
 }  // namespace
 
-/* Returns the next value of the calling thread's sequence, 0 to 32767. */
-int rand(void) noexcept {
+/* Returns the next value of the calling thread's sequence, 0 to 32767.
+ * Both keep the exception specification of the C library's declarations:
+ * glibc's are noexcept, wasi-libc's are not. */
+int rand(void) noexcept(noexcept(::rand())) {
   t_randState = t_randState * 214013u + 2531011u;
   return (int)((t_randState >> 16) & 0x7FFF);
 }
 
 /* Starts the calling thread's sequence again from seed. */
-void srand(unsigned int seed) noexcept { t_randState = seed; }
+void srand(unsigned int seed) noexcept(noexcept(::rand())) { t_randState = seed; }

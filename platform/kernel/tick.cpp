@@ -2,11 +2,11 @@
 
 #include <time.h>
 
-#include <mutex>
+#include "kernel/lock.h"
 
 namespace {
 
-std::mutex g_tickLock;
+plat::Mutex g_tickLock;
 std::function<DWORD()> g_tickSource;
 
 }  // namespace
@@ -14,7 +14,7 @@ std::function<DWORD()> g_tickSource;
 namespace plat {
 
 void SetTickSource(std::function<DWORD()> source) {
-  std::lock_guard<std::mutex> hold(g_tickLock);
+  plat::Guard hold(g_tickLock);
   g_tickSource = std::move(source);
 }
 
@@ -31,7 +31,7 @@ DWORD MonotonicTickCount() {
 DWORD GetTickCount(void) {
   std::function<DWORD()> source;
   {
-    std::lock_guard<std::mutex> hold(g_tickLock);
+    plat::Guard hold(g_tickLock);
     source = g_tickSource;
   }
   return source ? source() : plat::MonotonicTickCount();

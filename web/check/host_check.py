@@ -1,0 +1,243 @@
+#!/usr/bin/env python3
+"""Checks host.js in headless Chromium, driven through the DevTools
+protocol, with host-check.wasm standing in for tonbrook.wasm: the screen the
+module presents after an asyncify wait shows pixel for pixel, centred at a
+whole-number scale; a second tab says Tonbrook is open in another tab and
+starts nothing; a tap on the canvas reaches the module as stylus down,
+move and up at screen coordinates, and Ctrl+A as a key with Ctrl; when the
+module ends the page says so, and its button starts the module again; with
+the network cut, a reload starts it from the service worker.
+Also plays the worklet offline: the loop comes round sample for sample, each
+an int16 divided by 32768, and a rewrite takes the place of the samples
+without moving the position.
+
+    host_check.py SITE HOST-CHECK.wasm
+
+Exits 77, saying why, when Chromium or python3-websocket is missing, or
+Chromium cannot start."""
+import functools
+import http.server
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.request
+
+WINDOW = (500, 700)  # the page: room for the screen at 2x, 480 x 640, at (10, 30)
+SCALE, LEFT, TOP = 2, 10, 30
+
+
+def skip(why):
+    print(f"host_check: SKIP: {why}", file=sys.stderr)
+    return 77
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+class DevTools:
+    """One page of a browser, through its DevTools socket; keeps the text of
+    every console message the page writes."""
+
+    def __init__(self, url, websocket):
+        self.socket = websocket.create_connection(url, timeout=30)
+        self.next_id = 0
+        self.console = []
+
+    def call(self, method, **params):
+        self.next_id += 1
+        self.socket.send(json.dumps({"id": self.next_id, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get("method") == "Runtime.consoleAPICalled":
+                self.console.append(" ".join(str(a.get("value")) for a in message["params"]["args"]))
+            if message.get("id") == self.next_id:
+                if "error" in message:
+                    raise RuntimeError(f"{method}: {message['error']}")
+                return message.get("result", {})
+
+    def evaluate(self, expression):
+        return self.call("Runtime.evaluate", expression=expression, returnByValue=True,
+                         awaitPromise=True)["result"].get("value")
+
+    def wait_for_console(self, text, seconds=30):
+        end = time.monotonic() + seconds
+        while text not in self.console:
+            if time.monotonic() > end:
+                raise RuntimeError(f"no {text!r} on the console; it has {self.console}")
+            self.evaluate("0")
+            time.sleep(0.05)
+
+
+def check(page, url, open_page):
+    failures = []
+    page.call("Runtime.enable")
+    page.call("Emulation.setDeviceMetricsOverride", width=WINDOW[0], height=WINDOW[1], deviceScaleFactor=1,
+              mobile=False)
+    page.call("Page.navigate", url=url)
+    page.wait_for_console("presented")
+    box = page.evaluate("JSON.stringify(document.getElementById('screen').getBoundingClientRect())")
+    box = json.loads(box)
+    if (box["left"], box["top"], box["width"], box["height"]) != (LEFT, TOP, 240 * SCALE, 320 * SCALE):
+        failures.append(f"the screen lies at {box}")
+    pixels = page.evaluate("Array.from(document.getElementById('screen').getContext('2d')"
+                           ".getImageData(0, 0, 240, 320).data)")
+    expected = [((0, 0), (128, 128, 128)), ((239, 319), (128, 128, 128)), ((1, 1), (255, 0, 0)),
+                ((119, 159), (255, 0, 0)), ((120, 1), (0, 255, 0)), ((1, 160), (0, 0, 255)),
+                ((238, 318), (255, 255, 255))]
+    for (x, y), colour in expected:
+        got = tuple(pixels[(y * 240 + x) * 4:(y * 240 + x) * 4 + 4])
+        if got != colour + (255,):
+            failures.append(f"screen pixel ({x},{y}) is {got}, not {colour}")
+
+    second = page.call("Target.createTarget", url=url)["targetId"]
+    other = open_page(second)
+    notice = "document.getElementById('notice').textContent"
+    end = time.monotonic() + 10
+    while other.evaluate(notice) != "Tonbrook is open in another tab." and time.monotonic() < end:
+        time.sleep(0.05)
+    if other.evaluate(notice) != "Tonbrook is open in another tab.":
+        failures.append(f"a second tab says {other.evaluate(notice)!r}")
+    other.socket.close()
+    page.call("Target.closeTarget", targetId=second)
+
+    def mouse(kind, x, y):
+        page.call("Input.dispatchMouseEvent", type=kind, x=LEFT + x * SCALE + 1, y=TOP + y * SCALE + 1,
+                  button="left", buttons=0 if kind == "mouseReleased" else 1, clickCount=1)
+    mouse("mousePressed", 50, 60)
+    mouse("mouseMoved", 51, 62)
+    mouse("mouseReleased", 51, 62)
+    page.call("Input.dispatchKeyEvent", type="keyDown", key="a", code="KeyA", windowsVirtualKeyCode=65,
+              modifiers=2)
+    for line in ["input 1 50 60 0 0", "input 2 51 62 0 0", "input 3 51 62 0 0", "input 4 0 0 65 1"]:
+        try:
+            page.wait_for_console(line, seconds=10)
+        except RuntimeError as error:
+            failures.append(str(error))
+    ended = "!document.getElementById('ended').hidden && document.getElementById('screen').hidden"
+    end = time.monotonic() + 10
+    while not page.evaluate(ended) and time.monotonic() < end:
+        time.sleep(0.05)
+    if not page.evaluate(ended):
+        failures.append("the page does not say that Tonbrook has ended")
+    page.console.clear()
+    page.evaluate("document.getElementById('restart').click()")
+    try:
+        page.wait_for_console("presented", seconds=10)
+    except RuntimeError as error:
+        failures.append(f"no start again: {error}")
+    page.evaluate("navigator.serviceWorker.ready.then(() => true)")
+    page.call("Network.enable")
+    page.call("Network.emulateNetworkConditions", offline=True, latency=0, downloadThroughput=-1,
+              uploadThroughput=-1)
+    page.console.clear()
+    page.call("Page.reload")
+    try:
+        page.wait_for_console("presented", seconds=10)
+    except RuntimeError as error:
+        failures.append(f"no start offline: {error}")
+    page.call("Network.emulateNetworkConditions", offline=False, latency=0, downloadThroughput=-1,
+              uploadThroughput=-1)
+    return failures
+
+
+# Plays the worklet into an offline context: 3500 samples of a 1000-sample
+# loop, rewritten (every sample negated) at sample 2048; the result lists
+# the samples that differ from what should play and the passes reported.
+WORKLET_CHECK = """(async () => {
+  const rate = 44100, length = 3500, at = 2048;
+  const context = new OfflineAudioContext({ numberOfChannels: 1, length, sampleRate: rate });
+  await context.audioWorklet.addModule('worklet.js');
+  const node = new AudioWorkletNode(context, 'tonbrook-loop', { outputChannelCount: [1] });
+  node.connect(context.destination);
+  const passes = [];
+  node.port.onmessage = (event) => passes.push(event.data.passes);
+  const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+  const loop = Int16Array.from({ length: 1000 }, (_, i) => ((i * 7919) % 65536) - 32768);
+  const rewrite = loop.map((v) => -1 - v);
+  node.port.postMessage({ play: loop });
+  await sleep(100);
+  context.suspend(at / rate).then(async () => {
+    node.port.postMessage({ rewrite });
+    await sleep(100);
+    context.resume();
+  });
+  const out = (await context.startRendering()).getChannelData(0);
+  await sleep(100);
+  const wrong = [];
+  for (let i = 0; i < length; i++) {
+    const expected = (i < at ? loop : rewrite)[i % 1000];
+    if (out[i] * 32768 !== expected && wrong.length < 5) wrong.push([i, out[i] * 32768, expected]);
+  }
+  return JSON.stringify({ wrong, passes });
+})()"""
+
+
+def check_worklet(page, url):
+    page.call("Page.navigate", url=url + "worklet.js")
+    result = json.loads(page.evaluate(WORKLET_CHECK))
+    failures = [f"the worklet played sample {i} as {got}, not {expected}" for i, got, expected in result["wrong"]]
+    if result["passes"] != [1, 2, 3]:
+        failures.append(f"the worklet reported passes {result['passes']}, not [1, 2, 3]")
+    return failures
+
+
+def main():
+    site, module = sys.argv[1:3]
+    try:
+        import websocket
+    except ImportError:
+        return skip("no DevTools client: install python3-websocket")
+    chromium = shutil.which("chromium")
+    if not chromium:
+        return skip("no chromium")
+    with tempfile.TemporaryDirectory() as tmp:
+        root = os.path.join(tmp, "site")
+        shutil.copytree(site, root)
+        shutil.copy(module, os.path.join(root, "tonbrook.wasm"))
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=root))
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        profile = os.path.join(tmp, "profile")
+        browser = subprocess.Popen(
+            [chromium, "--headless=new", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
+             f"--user-data-dir={profile}", "--remote-debugging-port=0", "about:blank"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        try:
+            port_file = os.path.join(profile, "DevToolsActivePort")
+            end = time.monotonic() + 60
+            while not os.path.exists(port_file) and browser.poll() is None and time.monotonic() < end:
+                time.sleep(0.1)
+            if not os.path.exists(port_file):
+                browser.kill()
+                return skip("chromium could not start: " + browser.communicate()[1].decode(errors="replace")[-2000:])
+            time.sleep(0.2)
+            port = open(port_file).read().split()[0]
+            targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json"))
+            page = DevTools(next(t for t in targets if t["type"] == "page")["webSocketDebuggerUrl"], websocket)
+            url = f"http://127.0.0.1:{server.server_address[1]}/"
+
+            def open_page(target):
+                return DevTools(f"ws://127.0.0.1:{port}/devtools/page/{target}", websocket)
+            failures = check(page, url, open_page) + check_worklet(page, url)
+        finally:
+            browser.terminate()
+            try:
+                browser.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                browser.kill()
+                browser.wait()
+            server.shutdown()
+    for failure in failures:
+        print(f"host_check: {failure}", file=sys.stderr)
+    print("host_check: " + ("FAILED" if failures else "screen, stylus and keys reach the page and the module"))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,86 @@
+/*
+ * tonbrook-check: the browser build's loop buffer and resources, to compare
+ * with the Linux build's under Node's WASI.
+ *
+ *   tonbrook-check render WAVEFORM FREQUENCY RATE LENGTH TICK
+ *       renders the loop buffer as the application does (the waveform by
+ *       its code, the frequency snapped, noise seeded from TICK) and writes
+ *       its samples to standard output, 16-bit little-endian
+ *   tonbrook-check string ID
+ *       writes string ID of the linked resources, as UTF-8
+ *   tonbrook-check glyphs
+ *       lists each face of the glyph table as text draws it, in the form
+ *       of tonbrook-glyphs --list
+ *
+ * Exits 2 for a wrong command line, 1 when the buffer or string is missing.
+ */
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "gdi/font.h"
+#include "gdi/glyphtable.h"
+#include "kernel/kernel.h"
+#include "sound.h"
+#include "synth.h"
+
+namespace {
+
+int Render(int nWaveform, float fFreq, int nRate, int nLength, DWORD dwTick) {
+  if (nRate <= 0 || nLength <= 0) return 2;
+  g_GenParams.nSampleRate = nRate;
+  g_GenParams.nBufferLen = nLength;
+  g_GenParams.fFrequency = fFreq;
+  SnapFrequency();
+  g_AudioFormat.nSamplesPerSec = (DWORD)nRate;
+  g_nBufferSamples = nLength;
+  g_cbOutBuffer = (g_AudioFormat.nBitsPerSample >> 3) * (DWORD)nLength;
+  g_pOutData[0] = (SHORT *)LocalAlloc(LPTR, g_cbOutBuffer);
+  if (!g_pOutData[0]) return 1;
+  g_nOutBuffers = 1;
+  plat::SetTickSource([dwTick] { return dwTick; });
+  GenerateWaveform(nWaveform, g_GenParams.fFrequency);
+  size_t written = fwrite(g_pOutData[0], 1, g_cbOutBuffer, stdout);
+  LocalFree(g_pOutData[0]);
+  return written == g_cbOutBuffer && fflush(stdout) == 0 ? 0 : 1;
+}
+
+int String(UINT uID) {
+  WCHAR sz[256];
+  int n = LoadStringW(nullptr, uID, sz, 256);
+  if (n <= 0) return 1;
+  printf("%s\n", plat::Utf8(std::u16string(sz, (size_t)n)).c_str());
+  return 0;
+}
+
+int Glyphs() {
+  LOGFONTW lf;
+  GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
+  for (size_t i = 0; i < plat::gdi::kTableFaceCount; ++i) {
+    const plat::gdi::TableFace &t = plat::gdi::kTableFaces[i];
+    lf.lfHeight = t.lfHeight;
+    lf.lfWidth = t.lfWidth;
+    lf.lfWeight = t.bold ? FW_BOLD : FW_NORMAL;
+    plat::gdi::FontFace *face = plat::gdi::FaceFor(lf);
+    if (!face) return 1;
+    printf("face %d %d %d\n%s", (int)lf.lfHeight, (int)lf.lfWidth, (int)lf.lfWeight,
+           plat::gdi::Listing(face).c_str());
+  }
+  return fflush(stdout) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (argc == 7 && !strcmp(argv[1], "render"))
+    return Render(atoi(argv[2]), strtof(argv[3], nullptr), atoi(argv[4]), atoi(argv[5]),
+                  (DWORD)strtoul(argv[6], nullptr, 10));
+  if (argc == 3 && !strcmp(argv[1], "string")) return String((UINT)strtoul(argv[2], nullptr, 10));
+  if (argc == 2 && !strcmp(argv[1], "glyphs")) return Glyphs();
+  fprintf(stderr, "usage: tonbrook-check render WAVEFORM FREQUENCY RATE LENGTH TICK | string ID | glyphs\n");
+  return 2;
+}

@@ -1,0 +1,46 @@
+// The wave device's output: plays a loop buffer of 16-bit samples, each
+// divided by 32768, from its start, round and round, until told to stop.
+// Messages in: { play: Int16Array } starts a buffer from its first sample;
+// { rewrite: Int16Array } puts new samples in place of the playing ones
+// without moving the position (the application rewrites its loop buffer as
+// it plays); { stop: true } falls silent. Messages out: { passes: n } each
+// time the loop comes round, with the passes played since play.
+class LoopProcessor extends AudioWorkletProcessor {
+  constructor() {
+    super();
+    this.samples = null;
+    this.position = 0;
+    this.passes = 0;
+    this.port.onmessage = (event) => {
+      const message = event.data;
+      if (message.play) {
+        this.samples = message.play;
+        this.position = 0;
+        this.passes = 0;
+      } else if (message.rewrite && this.samples && message.rewrite.length === this.samples.length) {
+        this.samples = message.rewrite;
+      } else if (message.stop) {
+        this.samples = null;
+      }
+    };
+  }
+
+  process(inputs, outputs) {
+    const out = outputs[0][0];
+    const samples = this.samples;
+    if (!samples || samples.length === 0) {
+      out.fill(0);
+      return true;
+    }
+    for (let i = 0; i < out.length; i++) {
+      out[i] = samples[this.position] / 32768;
+      if (++this.position === samples.length) {
+        this.position = 0;
+        this.port.postMessage({ passes: ++this.passes });
+      }
+    }
+    return true;
+  }
+}
+
+registerProcessor('tonbrook-loop', LoopProcessor);
