@@ -3,6 +3,7 @@
  * and renders it; sized faces and their glyphs are kept for the process.
  */
 #include "gdi/font.h"
+#include "host/host.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -106,8 +107,9 @@ class FreeTypeFaces : public Typefaces {
     if (m_complained) return;
     m_complained = true;
     std::fprintf(stderr,
-                 "tonbrook: no typeface for text: fontconfig found no DejaVu Sans "
-                 "(install fonts-dejavu-core)\n");
+                 "%s: no typeface for text: fontconfig found no DejaVu Sans "
+                 "(install fonts-dejavu-core)\n",
+                 host::ProgramName().c_str());
   }
 
   FT_Library m_library = nullptr;

@@ -2,10 +2,9 @@
  * The SDL backend: the screen in a resizable desktop window, integer-scaled
  * with nearest-neighbour pixels and repainted only when it changed; the
  * window grows to 8x the screen at most, since SDL draws through a buffer
- * of the window's size; the
- * left mouse button as the stylus, the keyboard as keys, the window's close
- * button as WM_CLOSE to the program's top-level window and its minimising as
- * WM_SIZE with SIZE_MINIMIZED.
+ * of the window's size; the left mouse button as the stylus, the keyboard
+ * as keys, the window's close button as WM_CLOSE to the program's top-level
+ * window and its minimising as WM_SIZE with SIZE_MINIMIZED.
  */
 #include "host/desktop.h"
 
@@ -264,7 +263,7 @@ std::string DisplaySettings() {
     if (!settings.empty()) settings += ", ";
     settings += std::string(name) + "=\"" + value + "\"";
   }
-  return settings;
+  return settings.empty() ? "DISPLAY, which is not set" : settings;
 }
 
 /* SDL's video drivers for the displays that are set, in SDL's own order. */
