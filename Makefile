@@ -1,28 +1,32 @@
 # Two commands for a newcomer: `make run` starts Tonbrook, `make test` runs
-# every test, the default build and the sanitizer build. Each installs the
-# Debian packages that are missing first. `make` alone builds the two
-# programs; `make install` (PREFIX, DESTDIR) and `make deb` install and
-# package them; `make windows` cross-builds tonbrook.exe.
+# every test, the default build and the sanitizer build. Each target first
+# installs the Debian packages that are missing from the groups it needs
+# (scripts/install-deps): building and running asks for the build group,
+# the manual pages and the package add docs, the Windows build adds windows,
+# and the tests need all four. `make` alone builds the two programs;
+# `make install` (PREFIX, DESTDIR) and `make deb` install and package them;
+# `make windows` cross-builds tonbrook.exe.
 
-.PHONY: programs run test deps configure build build-asan install uninstall deb
+.PHONY: programs run test configure build build-asan install uninstall deb
 
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
+EVERYTHING = build docs test windows
 
 programs: configure
 	@cmake --build --preset default -j $(JOBS) --target tonbrook tonbrook-render
 
-deps:
-	@scripts/install-deps
-
-configure: deps
+configure:
+	@scripts/install-deps build
 	@cmake --preset default >/dev/null
 
-build: deps
+build:
+	@scripts/install-deps $(EVERYTHING)
 	@cmake --preset default >/dev/null
 	@cmake --build --preset default -j $(JOBS)
 
-build-asan: deps
+build-asan:
+	@scripts/install-deps $(EVERYTHING)
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 
@@ -35,7 +39,9 @@ run: configure
 	@cmake --build --preset default -j $(JOBS) --target tonbrook
 	build/tonbrook
 
-install: configure
+install:
+	@scripts/install-deps build docs
+	@cmake --preset default >/dev/null
 	@cmake --build --preset default -j $(JOBS) --target tonbrook tonbrook-render tonbrook-dist
 	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
 	@sed 's|^|$(DESTDIR)|' build/install_manifest.txt > build/installed-files.txt
@@ -47,7 +53,9 @@ uninstall:
 	xargs -d '\n' rm -f -- < build/installed-files.txt
 	@rm build/installed-files.txt
 
-deb: configure
+deb:
+	@scripts/install-deps build docs
+	@cmake --preset default >/dev/null
 	@cmake --build --preset default -j $(JOBS) --target tonbrook tonbrook-render tonbrook-dist
 	cd build && cpack -G DEB
 
@@ -55,7 +63,8 @@ deb: configure
 # mingw-w64, and its checks under Wine beside the Linux build.
 .PHONY: windows windows-test
 
-windows: deps
+windows:
+	@scripts/install-deps build windows
 	@cmake -S windows -B build-windows -G Ninja --toolchain $(CURDIR)/cmake/mingw-w64.cmake >/dev/null
 	@cmake --build build-windows -j $(JOBS)
 

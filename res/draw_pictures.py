@@ -249,9 +249,10 @@ def write_png(path, canvas):
         f.write(chunk(b"IEND", b""))
 
 
-def polyline(points):
-    """SVG points through pixel centres, without the points that lie on the
-    straight line between their neighbours."""
+def corners(points):
+    """The points through pixel centres where a trace changes direction:
+    repeated points and points on the straight line between their
+    neighbours are left out."""
     kept = []
     for p in points:
         if kept and kept[-1] == p:
@@ -262,13 +263,30 @@ def polyline(points):
                 kept[-1] = p
                 continue
         kept.append(p)
-    return " ".join("%g,%g" % (round(x + 0.5, 4), round(y + 0.5, 4)) for x, y in kept)
+    return [(round(x + 0.5, 4), round(y + 0.5, 4)) for x, y in kept]
+
+
+def strokes(traces, level):
+    """SVG path data with every straight piece of the traces as a line of
+    its own: the level (horizontal or vertical) ones when level is true,
+    else the slanted ones."""
+    pieces = []
+    for points in traces:
+        for (ax, ay), (bx, by) in zip(points, points[1:]):
+            if (ax == bx or ay == by) == level:
+                pieces.append("M%g,%g L%g,%g" % (ax, ay, bx, by))
+    return " ".join(pieces)
 
 
 def icon_svg(size, border, teeth):
     """The icon as lines: the frame, the sawtooth's straight ramps with a
     vertical drop in the first column of each tooth, the square wave's
-    edges; the same geometry as the pixel drawing at this size."""
+    edges; the same geometry as the pixel drawing at this size. Every piece
+    is a line of its own, so no renderer has to join two of them (the
+    miter joins of ImageMagick's own renderer draw stray lines across an
+    open trace): level pieces end in square caps, which meet as the pixel
+    drawing's square corners, and the ramps end flat inside the level
+    pieces they meet."""
     d = IconDesign(size, border, teeth)
     saw = []
     for x, y in enumerate(d.saw):
@@ -280,18 +298,17 @@ def icon_svg(size, border, teeth):
         if x and y != d.square[x - 1]:
             square.append((d.x0 + x, d.square[x - 1]))
         square.append((d.x0 + x, y))
+    traces = [corners(saw), corners(square)]
     red = "#%02x%02x%02x" % PALETTE[DARK_RED]
     green = "#%02x%02x%02x" % PALETTE[GREEN]
     return (
         '<svg xmlns="http://www.w3.org/2000/svg" width="{s}" height="{s}" viewBox="0 0 {s} {s}">\n'
         '  <rect width="{s}" height="{s}" fill="#000000"/>\n'
         '  <rect x="{h:g}" y="{h:g}" width="{w}" height="{w}" fill="none" stroke="{red}" stroke-width="{b}"/>\n'
-        '  <g fill="none" stroke="{green}" stroke-width="1" stroke-linecap="square" stroke-linejoin="miter" stroke-miterlimit="2">\n'
-        '    <polyline points="{saw}"/>\n'
-        '    <polyline points="{square}"/>\n'
-        '  </g>\n'
+        '  <path fill="none" stroke="{green}" stroke-width="1" stroke-linecap="square" d="{level}"/>\n'
+        '  <path fill="none" stroke="{green}" stroke-width="1" stroke-linecap="butt" d="{ramps}"/>\n'
         '</svg>\n').format(s=size, h=border / 2, w=size - border, b=border, red=red, green=green,
-                           saw=polyline(saw), square=polyline(square))
+                           level=strokes(traces, True), ramps=strokes(traces, False))
 
 
 def write_theme_icons(theme):
