@@ -3,15 +3,16 @@
 # installs the Debian packages that are missing from the groups it needs
 # (scripts/install-deps): building and running asks for the build group,
 # the manual pages and the package add docs, the Windows build adds windows,
-# and the tests need all four. `make` alone builds the two programs;
-# `make install` (PREFIX, DESTDIR) and `make deb` install and package them;
-# `make windows` cross-builds tonbrook.exe.
+# the browser build adds web, and the tests need all five. `make` alone
+# builds the two programs; `make install` (PREFIX, DESTDIR) and `make deb`
+# install and package them; `make windows` cross-builds tonbrook.exe;
+# `make web` builds the site into build-web/site and `make serve` serves it.
 
 .PHONY: programs run test configure build build-asan install uninstall deb
 
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
-EVERYTHING = build docs test windows
+EVERYTHING = build docs test windows web
 
 programs: configure
 	@cmake --build --preset default -j $(JOBS) --target tonbrook tonbrook-render
@@ -34,6 +35,7 @@ test: build build-asan
 	ctest --preset default -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 	@$(MAKE) --no-print-directory windows-test
+	@$(MAKE) --no-print-directory web-test
 
 run: configure
 	@cmake --build --preset default -j $(JOBS) --target tonbrook
@@ -71,3 +73,18 @@ windows:
 # Status 77: Wine cannot run here at all; the script says so loudly.
 windows-test: windows build
 	tests/windows/wine_test.py build-windows build || [ $$? -eq 77 ]
+
+# Tonbrook in the browser: the site in build-web/site, served on
+# http://127.0.0.1:8000/ by make serve; its checks run under Node and in
+# headless Chromium (status 77 where Chromium cannot start).
+.PHONY: web serve web-test
+
+web:
+	@scripts/install-deps build web
+	@JOBS=$(JOBS) scripts/build-web
+
+serve: web
+	python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/site
+
+web-test: web
+	ctest --test-dir build-web -j $(JOBS) --output-on-failure
