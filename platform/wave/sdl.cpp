@@ -2,18 +2,30 @@
  * The SDL backend: output and capture devices through SDL2 audio. Device 0
  * of each direction is the system's default device, devices 1 and up are the
  * ones SDL names. SDL converts the opened format for the hardware; its audio
- * thread calls the device core's Transfer for every period. A device that
- * SDL reports removed returns its buffers done. When SDL cannot give an
- * output at all, one line on standard error says SDL's reason; the caller
- * only learns that the open failed.
+ * thread calls the device core's Transfer for every period. When SDL cannot
+ * give an output at all, one line on standard error says SDL's reason; the
+ * caller only learns that the open failed.
+ *
+ * The default output is the handheld's built-in device, which never goes
+ * away: it holds an SDL device only while headers are queued, and when the
+ * desktop's audio output goes (the sound server ends, the hardware is
+ * unplugged) its own thread keeps the device's clock running on the wall
+ * clock and connects to the default output again about once a second. A named
+ * device that SDL reports removed returns its buffers done.
  */
 #include <SDL.h>
 #include <errno.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "wave/wave.h"
 
@@ -23,18 +35,44 @@ namespace {
 
 constexpr DWORD kMinRate = 1000, kMaxRate = 384000;
 constexpr Uint16 kPeriodFrames = 1024;
+/* How often a default output without a desktop device tries to connect, and
+ * how often its clock moves on meanwhile. */
+constexpr std::chrono::milliseconds kRetry{1000}, kTick{20};
 
-/* The streams of the open devices by SDL id and direction, for the watcher
- * of removals, which SDL may call on any thread. */
+/* An open SDL device of ours, told when SDL reports it removed. */
+class Watched {
+ public:
+  virtual void Removed() = 0;
+
+ protected:
+  ~Watched() = default;
+};
+
+/* Opening, closing and restarting SDL's audio happen under this lock, which
+ * SDL's audio thread never takes. */
+std::mutex g_sdlLock;
+/* The SDL driver in use, for a restart of SDL's audio. */
+std::string g_driver;
+
+/* The open devices by SDL id and direction, for the watcher of removals,
+ * which SDL may call on any thread. */
 std::mutex g_portsLock;
-std::map<std::pair<SDL_AudioDeviceID, bool>, Stream *> g_ports;
+std::map<std::pair<SDL_AudioDeviceID, bool>, Watched *> g_ports;
 
 int SDLCALL WatchRemoval(void *, SDL_Event *pEvent) {
   if (pEvent->type != SDL_AUDIODEVICEREMOVED) return 1;
   std::lock_guard<std::mutex> hold(g_portsLock);
   auto it = g_ports.find({pEvent->adevice.which, pEvent->adevice.iscapture != 0});
-  if (it != g_ports.end()) it->second->Lost();
+  if (it != g_ports.end()) it->second->Removed();
   return 1;
+}
+
+void Watch(SDL_AudioDeviceID id, bool bInput, Watched *watched) {
+  std::lock_guard<std::mutex> hold(g_portsLock);
+  if (watched)
+    g_ports[{id, bInput}] = watched;
+  else
+    g_ports.erase({id, bInput});
 }
 
 /* Writes one line naming the program and why SDL gives no audio output. */
@@ -44,27 +82,197 @@ void Explain(const char *why) {
 
 void SDLCALL Callback(void *pStream, Uint8 *pb, int cb) { ((Stream *)pStream)->Transfer(pb, (size_t)cb); }
 
-class SdlPort : public Port {
- public:
-  SdlPort(SDL_AudioDeviceID id, bool bInput) : m_id(id), m_input(bInput) {}
-  ~SdlPort() override {
+SDL_AudioSpec Spec(const WAVEFORMATEX &wfx, SDL_AudioCallback callback, void *userdata) {
+  SDL_AudioSpec want{};
+  want.freq = (int)wfx.nSamplesPerSec;
+  want.format = wfx.wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+  want.channels = (Uint8)wfx.nChannels;
+  want.samples = kPeriodFrames;
+  want.callback = callback;
+  want.userdata = userdata;
+  return want;
+}
+
+/* Opens the default output for spec, watched by watched, and starts it; 0
+ * when there is none. A failed open restarts SDL's audio driver when no
+ * device of ours is open, since a driver whose sound server went away opens
+ * nothing until it starts afresh. */
+SDL_AudioDeviceID OpenDefaultOutput(const SDL_AudioSpec &spec, Watched *watched) {
+  std::lock_guard<std::mutex> hold(g_sdlLock);
+  SDL_AudioSpec have{};
+  SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &spec, &have, 0);
+  if (dev == 0 && !g_driver.empty()) {
     {
-      std::lock_guard<std::mutex> hold(g_portsLock);
-      g_ports.erase({m_id, m_input});
+      std::lock_guard<std::mutex> ports(g_portsLock);
+      if (!g_ports.empty()) return 0;
     }
-    SDL_CloseAudioDevice(m_id);
+    SDL_AudioQuit();
+    if (SDL_AudioInit(g_driver.c_str()) != 0) return 0;
+    dev = SDL_OpenAudioDevice(nullptr, 0, &spec, &have, 0);
   }
+  if (dev == 0) return 0;
+  Watch(dev, false, watched);
+  SDL_PauseAudioDevice(dev, 0);
+  return dev;
+}
+
+void CloseSdlDevice(SDL_AudioDeviceID dev) {
+  std::lock_guard<std::mutex> hold(g_sdlLock);
+  SDL_CloseAudioDevice(dev);
+}
+
+/* A named device or a capture device: open for as long as the port lives. */
+class SdlPort : public Port, public Watched {
+ public:
+  SdlPort(SDL_AudioDeviceID id, bool bInput, Stream *stream) : m_id(id), m_input(bInput), m_stream(stream) {
+    Watch(m_id, m_input, this);
+  }
+  ~SdlPort() override {
+    Watch(m_id, m_input, nullptr);
+    CloseSdlDevice(m_id);
+  }
+  void Removed() override { m_stream->Lost(); }
 
  private:
   SDL_AudioDeviceID m_id;
   bool m_input;
+  Stream *m_stream;
+};
+
+/* The default output. Its thread sleeps until the queue changes; while
+ * headers are queued it holds an SDL device, or without one moves the
+ * device's clock on by the wall clock and retries the connection. */
+class DefaultOutput : public Port, public Watched {
+ public:
+  DefaultOutput(const WAVEFORMATEX &wfx, Stream *stream)
+      : m_stream(stream), m_spec(Spec(wfx, Feed, this)), m_bytesPerSecond(wfx.nAvgBytesPerSec),
+        m_blockAlign(wfx.nBlockAlign), m_thread([this] { Run(); }) {}
+
+  ~DefaultOutput() override {
+    {
+      std::lock_guard<std::mutex> hold(m_lock);
+      m_quit = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+    Disconnect();
+  }
+
+  void QueueChanged() override { Wake(false); }
+  void Removed() override { Wake(true); }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  static void SDLCALL Feed(void *pSelf, Uint8 *pb, int cb) {
+    auto *self = (DefaultOutput *)pSelf;
+    self->m_stream->Transfer(pb, (size_t)cb);
+    if (!self->m_stream->Queued()) self->Wake(false);
+  }
+
+  void Wake(bool bRemoved) {
+    {
+      std::lock_guard<std::mutex> hold(m_lock);
+      m_woken = true;
+      m_removed = m_removed || bRemoved;
+    }
+    m_wake.notify_one();
+  }
+
+  /* Sleeps until woken, the deadline or the end; false at the end. Returns
+   * (and clears) whether SDL reported the device removed in *pRemoved. */
+  bool Sleep(std::optional<Clock::time_point> until, bool *pRemoved) {
+    std::unique_lock<std::mutex> hold(m_lock);
+    auto woken = [this] { return m_woken || m_quit; };
+    if (until)
+      m_wake.wait_until(hold, *until, woken);
+    else
+      m_wake.wait(hold, woken);
+    m_woken = false;
+    *pRemoved = m_removed;
+    m_removed = false;
+    return !m_quit;
+  }
+
+  void Disconnect() {
+    if (m_dev == 0) return;
+    Watch(m_dev, false, nullptr);
+    CloseSdlDevice(m_dev);
+    m_dev = 0;
+  }
+
+  /* Plays what the wall clock says has passed since m_since into nothing. */
+  void Elapse(Clock::time_point now) {
+    uint64_t nBytes = (uint64_t)std::chrono::duration_cast<std::chrono::microseconds>(now - m_since).count() *
+                      m_bytesPerSecond / 1000000;
+    nBytes -= nBytes % m_blockAlign;
+    if (nBytes <= m_elapsed) return;
+    m_scratch.resize((size_t)(nBytes - m_elapsed));
+    m_stream->Transfer(m_scratch.data(), m_scratch.size());
+    m_elapsed = nBytes;
+  }
+
+  void Run() {
+    bool bRemoved = false;
+    bool bKeepingTime = false;
+    Clock::time_point nextTry;
+    std::optional<Clock::time_point> until;
+    do {
+      if (m_dev != 0 && (bRemoved || SDL_GetAudioDeviceStatus(m_dev) == SDL_AUDIO_STOPPED)) Disconnect();
+      until.reset();
+      if (!m_stream->Queued()) {
+        Disconnect();
+        bKeepingTime = false;
+        continue;
+      }
+      Clock::time_point now = Clock::now();
+      if (m_dev == 0 && (!bKeepingTime || now >= nextTry)) {
+        m_dev = OpenDefaultOutput(m_spec, this);
+        nextTry = now + kRetry;
+      }
+      if (m_dev != 0) {
+        bKeepingTime = false;
+        until = Clock::now() + kRetry;
+        continue;
+      }
+      if (!bKeepingTime) {
+        bKeepingTime = true;
+        m_since = now;
+        m_elapsed = 0;
+      }
+      Elapse(now);
+      until = now + kTick;
+    } while (Sleep(until, &bRemoved));
+  }
+
+  Stream *m_stream;
+  const SDL_AudioSpec m_spec;
+  const uint64_t m_bytesPerSecond;
+  const WORD m_blockAlign;
+
+  std::mutex m_lock; /* the three flags below */
+  std::condition_variable m_wake;
+  bool m_woken = false;
+  bool m_removed = false;
+  bool m_quit = false;
+
+  /* Used by the thread alone (and by the destructor after it ends). */
+  SDL_AudioDeviceID m_dev = 0;
+  Clock::time_point m_since;
+  uint64_t m_elapsed = 0;
+  std::vector<BYTE> m_scratch;
+  std::thread m_thread;
 };
 
 class Sdl : public Backend {
  public:
   UINT Devices(bool bInput) override {
     if (!Ready()) return 0;
-    int n = SDL_GetNumAudioDevices(bInput ? 1 : 0);
+    int n;
+    {
+      std::lock_guard<std::mutex> hold(g_sdlLock);
+      n = SDL_GetNumAudioDevices(bInput ? 1 : 0);
+    }
     if (n < 0) return 1;
     if (n == 0 && !bInput) std::call_once(m_noneExplained, [] { Explain("SDL finds no output device"); });
     return n == 0 ? 0 : (UINT)n + 1;
@@ -72,7 +280,9 @@ class Sdl : public Backend {
 
   std::string Name(bool bInput, UINT id) override {
     if (id == 0) return bInput ? "Default input device" : "Default output device";
-    const char *psz = Ready() ? SDL_GetAudioDeviceName((int)id - 1, bInput ? 1 : 0) : nullptr;
+    if (!Ready()) return "";
+    std::lock_guard<std::mutex> hold(g_sdlLock);
+    const char *psz = SDL_GetAudioDeviceName((int)id - 1, bInput ? 1 : 0);
     return psz ? psz : "";
   }
 
@@ -80,31 +290,29 @@ class Sdl : public Backend {
     return wfx.nSamplesPerSec >= kMinRate && wfx.nSamplesPerSec <= kMaxRate ? MMSYSERR_NOERROR : WAVERR_BADFORMAT;
   }
 
+  /* The default output is opened once to learn that the desktop takes the
+   * format, and let go until something is queued. */
   MMRESULT Open(bool bInput, UINT id, const WAVEFORMATEX &wfx, Stream *stream,
                 std::unique_ptr<Port> *port) override {
+    std::lock_guard<std::mutex> hold(g_sdlLock);
     std::string name;
     if (id > 0) {
       const char *psz = SDL_GetAudioDeviceName((int)id - 1, bInput ? 1 : 0);
       if (!psz) return MMSYSERR_BADDEVICEID;
       name = psz;
     }
-    SDL_AudioSpec want{}, have{};
-    want.freq = (int)wfx.nSamplesPerSec;
-    want.format = wfx.wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-    want.channels = (Uint8)wfx.nChannels;
-    want.samples = kPeriodFrames;
-    want.callback = Callback;
-    want.userdata = stream;
+    SDL_AudioSpec want = Spec(wfx, Callback, stream), have{};
     SDL_AudioDeviceID dev = SDL_OpenAudioDevice(id > 0 ? name.c_str() : nullptr, bInput ? 1 : 0, &want, &have, 0);
     if (dev == 0) {
       if (!bInput) Explain(SDL_GetError());
       return MMSYSERR_ALLOCATED;
     }
-    {
-      std::lock_guard<std::mutex> hold(g_portsLock);
-      g_ports[{dev, bInput}] = stream;
+    if (id == 0 && !bInput) {
+      SDL_CloseAudioDevice(dev);
+      *port = std::make_unique<DefaultOutput>(wfx, stream);
+      return MMSYSERR_NOERROR;
     }
-    *port = std::make_unique<SdlPort>(dev, bInput);
+    *port = std::make_unique<SdlPort>(dev, bInput, stream);
     SDL_PauseAudioDevice(dev, 0);
     return MMSYSERR_NOERROR;
   }
@@ -114,11 +322,15 @@ class Sdl : public Backend {
    * the machine has none. */
   bool Ready() {
     std::call_once(m_once, [this] {
+      std::lock_guard<std::mutex> hold(g_sdlLock);
       m_ready = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-      if (m_ready)
+      if (m_ready) {
+        const char *psz = SDL_GetCurrentAudioDriver();
+        g_driver = psz ? psz : "";
         SDL_AddEventWatch(WatchRemoval, nullptr);
-      else
+      } else {
         Explain(SDL_GetError());
+      }
     });
     return m_ready;
   }
