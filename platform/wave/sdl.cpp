@@ -7,27 +7,23 @@
  * caller only learns that the open failed.
  *
  * The default output is the handheld's built-in device, which never goes
- * away: it holds an SDL device only while headers are queued, and when the
- * desktop's audio output goes (the sound server ends, the hardware is
- * unplugged) its own thread keeps the device's clock running on the wall
- * clock and connects to the default output again about once a second. A named
- * device that SDL reports removed returns its buffers done.
+ * away: a Keeper (wave/keeper.h) holds an SDL device for it only while
+ * headers are queued, and when the desktop's audio output goes (the sound
+ * server ends, the hardware is unplugged) keeps the device's clock and
+ * connects to the default output again. A named device that SDL reports
+ * removed returns its buffers done.
  */
 #include <SDL.h>
 #include <errno.h>
 
-#include <chrono>
-#include <condition_variable>
+#include <atomic>
 #include <cstdio>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <string>
-#include <thread>
 #include <utility>
-#include <vector>
 
-#include "wave/wave.h"
+#include "wave/keeper.h"
 
 namespace plat::wave {
 
@@ -35,9 +31,6 @@ namespace {
 
 constexpr DWORD kMinRate = 1000, kMaxRate = 384000;
 constexpr Uint16 kPeriodFrames = 1024;
-/* How often a default output without a desktop device tries to connect, and
- * how often its clock moves on meanwhile. */
-constexpr std::chrono::milliseconds kRetry{1000}, kTick{20};
 
 /* An open SDL device of ours, told when SDL reports it removed. */
 class Watched {
@@ -139,129 +132,36 @@ class SdlPort : public Port, public Watched {
   Stream *m_stream;
 };
 
-/* The default output. Its thread sleeps until the queue changes; while
- * headers are queued it holds an SDL device, or without one moves the
- * device's clock on by the wall clock and retries the connection. */
-class DefaultOutput : public Port, public Watched {
+/* The default output as the keeper of the built-in device reaches it. */
+class DefaultLink : public Link, public Watched {
  public:
-  DefaultOutput(const WAVEFORMATEX &wfx, Stream *stream)
-      : m_stream(stream), m_spec(Spec(wfx, Feed, this)), m_bytesPerSecond(wfx.nAvgBytesPerSec),
-        m_blockAlign(wfx.nBlockAlign), m_thread([this] { Run(); }) {}
+  explicit DefaultLink(const WAVEFORMATEX &wfx) : m_wfx(wfx) {}
 
-  ~DefaultOutput() override {
-    {
-      std::lock_guard<std::mutex> hold(m_lock);
-      m_quit = true;
-    }
-    m_wake.notify_one();
-    m_thread.join();
-    Disconnect();
+  bool Connect(Stream *stream, Keeper *keeper) override {
+    m_keeper = keeper;
+    m_removed.store(false);
+    m_dev = OpenDefaultOutput(Spec(m_wfx, Callback, stream), this);
+    return m_dev != 0;
   }
 
-  void QueueChanged() override { Wake(false); }
-  void Removed() override { Wake(true); }
-
- private:
-  using Clock = std::chrono::steady_clock;
-
-  static void SDLCALL Feed(void *pSelf, Uint8 *pb, int cb) {
-    auto *self = (DefaultOutput *)pSelf;
-    self->m_stream->Transfer(pb, (size_t)cb);
-    if (!self->m_stream->Queued()) self->Wake(false);
-  }
-
-  void Wake(bool bRemoved) {
-    {
-      std::lock_guard<std::mutex> hold(m_lock);
-      m_woken = true;
-      m_removed = m_removed || bRemoved;
-    }
-    m_wake.notify_one();
-  }
-
-  /* Sleeps until woken, the deadline or the end; false at the end. Returns
-   * (and clears) whether SDL reported the device removed in *pRemoved. */
-  bool Sleep(std::optional<Clock::time_point> until, bool *pRemoved) {
-    std::unique_lock<std::mutex> hold(m_lock);
-    auto woken = [this] { return m_woken || m_quit; };
-    if (until)
-      m_wake.wait_until(hold, *until, woken);
-    else
-      m_wake.wait(hold, woken);
-    m_woken = false;
-    *pRemoved = m_removed;
-    m_removed = false;
-    return !m_quit;
-  }
-
-  void Disconnect() {
-    if (m_dev == 0) return;
+  void Disconnect() override {
     Watch(m_dev, false, nullptr);
     CloseSdlDevice(m_dev);
     m_dev = 0;
   }
 
-  /* Plays what the wall clock says has passed since m_since into nothing. */
-  void Elapse(Clock::time_point now) {
-    uint64_t nBytes = (uint64_t)std::chrono::duration_cast<std::chrono::microseconds>(now - m_since).count() *
-                      m_bytesPerSecond / 1000000;
-    nBytes -= nBytes % m_blockAlign;
-    if (nBytes <= m_elapsed) return;
-    m_scratch.resize((size_t)(nBytes - m_elapsed));
-    m_stream->Transfer(m_scratch.data(), m_scratch.size());
-    m_elapsed = nBytes;
+  bool Alive() override { return !m_removed.load() && SDL_GetAudioDeviceStatus(m_dev) != SDL_AUDIO_STOPPED; }
+
+  void Removed() override {
+    m_removed.store(true);
+    m_keeper->Wake();
   }
 
-  void Run() {
-    bool bRemoved = false;
-    bool bKeepingTime = false;
-    Clock::time_point nextTry;
-    std::optional<Clock::time_point> until;
-    do {
-      if (m_dev != 0 && (bRemoved || SDL_GetAudioDeviceStatus(m_dev) == SDL_AUDIO_STOPPED)) Disconnect();
-      until.reset();
-      if (!m_stream->Queued()) {
-        Disconnect();
-        bKeepingTime = false;
-        continue;
-      }
-      Clock::time_point now = Clock::now();
-      if (m_dev == 0 && (!bKeepingTime || now >= nextTry)) {
-        m_dev = OpenDefaultOutput(m_spec, this);
-        nextTry = now + kRetry;
-      }
-      if (m_dev != 0) {
-        bKeepingTime = false;
-        until = Clock::now() + kRetry;
-        continue;
-      }
-      if (!bKeepingTime) {
-        bKeepingTime = true;
-        m_since = now;
-        m_elapsed = 0;
-      }
-      Elapse(now);
-      until = now + kTick;
-    } while (Sleep(until, &bRemoved));
-  }
-
-  Stream *m_stream;
-  const SDL_AudioSpec m_spec;
-  const uint64_t m_bytesPerSecond;
-  const WORD m_blockAlign;
-
-  std::mutex m_lock; /* the three flags below */
-  std::condition_variable m_wake;
-  bool m_woken = false;
-  bool m_removed = false;
-  bool m_quit = false;
-
-  /* Used by the thread alone (and by the destructor after it ends). */
+ private:
+  const WAVEFORMATEX m_wfx;
+  Keeper *m_keeper = nullptr;
   SDL_AudioDeviceID m_dev = 0;
-  Clock::time_point m_since;
-  uint64_t m_elapsed = 0;
-  std::vector<BYTE> m_scratch;
-  std::thread m_thread;
+  std::atomic<bool> m_removed{false};
 };
 
 class Sdl : public Backend {
@@ -309,7 +209,8 @@ class Sdl : public Backend {
     }
     if (id == 0 && !bInput) {
       SDL_CloseAudioDevice(dev);
-      *port = std::make_unique<DefaultOutput>(wfx, stream);
+      *port = std::make_unique<Keeper>(stream, wfx.nSamplesPerSec, wfx.nBlockAlign,
+                                       std::make_unique<DefaultLink>(wfx), true);
       return MMSYSERR_NOERROR;
     }
     *port = std::make_unique<SdlPort>(dev, bInput, stream);
