@@ -86,9 +86,10 @@ void Keeper::Run() {
       m_wake.wait_until(hold, start + std::chrono::microseconds(*next * 1000000 / m_rate), woken);
     else
       m_wake.wait(hold, woken);
-    if (m_quit) return;
+    if (m_quit) break;
     m_woken = false;
   }
+  m_link->ThreadEnds();
 }
 
 }  // namespace plat::wave

@@ -37,6 +37,9 @@ class Link {
   virtual void Disconnect() = 0;
   /* False once the connected output has gone. */
   virtual bool Alive() = 0;
+  /* Called on the keeper's own thread as it ends, to free what the backend
+   * keeps for each thread. */
+  virtual void ThreadEnds() {}
 };
 
 class Keeper : public Port {

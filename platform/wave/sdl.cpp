@@ -157,6 +157,9 @@ class DefaultLink : public Link, public Watched {
     m_keeper->Wake();
   }
 
+  /* SDL frees a thread's error message only on threads it made itself. */
+  void ThreadEnds() override { SDL_TLSCleanup(); }
+
  private:
   const WAVEFORMATEX m_wfx;
   Keeper *m_keeper = nullptr;

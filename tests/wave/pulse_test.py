@@ -226,8 +226,10 @@ def app_survives_the_server(pulse, program, render, out):
             desk.fail("Tonbrook: stopped, it holds %d streams" % streams)
         if busy:
             desk.fail("Tonbrook: stopped for 10 s, threads woke: %r" % busy)
-        if app.poll() is not None:
-            desk.fail("Tonbrook ended")
+        subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
+        subprocess.run(["xdotool", "key", "ctrl+q"], env=env, check=True, timeout=30)
+        if app.wait(timeout=30) != 0:
+            desk.fail("Tonbrook ended with status %d" % app.returncode)
     finally:
         if app and app.poll() is None:
             app.terminate()
