@@ -49,6 +49,9 @@ class Pulse:
                         XDG_RUNTIME_DIR=os.path.join(folder, "runtime"), PULSE_SERVER="unix:" + self.socket,
                         SDL_AUDIODRIVER="pulseaudio")
         self.env.pop("PULSE_COOKIE", None)
+        suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pulse.supp")
+        self.env["TSAN_OPTIONS"] = " ".join(filter(None, [os.environ.get("TSAN_OPTIONS"),
+                                                          "suppressions=" + suppressions]))
         self.server = self.recorder = self.waker = None
         self.recordings = 0
 
@@ -188,7 +191,7 @@ def app_survives_the_server(pulse, program, render, out):
     app = None
     try:
         env = desk.x11_env(display, **{k: pulse.env[k] for k in ("HOME", "XDG_RUNTIME_DIR", "PULSE_SERVER",
-                                                                  "SDL_AUDIODRIVER")})
+                                                                  "SDL_AUDIODRIVER", "TSAN_OPTIONS")})
         app = subprocess.Popen([program], env=env)
         wid = desk.find_window(env, "Tonbrook")
         desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == (100, 100, 100), "the grey window")
@@ -224,7 +227,9 @@ def app_survives_the_server(pulse, program, render, out):
               "streams while stopped %d" % (playing, idle, idle * 100.0 / os.sysconf("SC_CLK_TCK") / 10, streams))
         if streams:
             desk.fail("Tonbrook: stopped, it holds %d streams" % streams)
-        if busy:
+        with open("/proc/%d/maps" % app.pid) as f:
+            tsan = "libtsan" in f.read()  # whose own thread wakes ten times a second
+        if busy and not tsan:
             desk.fail("Tonbrook: stopped for 10 s, threads woke: %r" % busy)
         subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
         subprocess.run(["xdotool", "key", "ctrl+q"], env=env, check=True, timeout=30)
