@@ -1,7 +1,7 @@
 // Measures how long the default output takes from waveOutWrite to the first
-// period that SDL's audio thread takes from the device: a buffer of one
-// period's tenth is done on that first pass. Prints every time and the median
-// in milliseconds.
+// period that the audio thread takes from the device, started from rest as
+// PLAY starts it after STOP: a buffer of 100 samples, less than a period, is
+// done on that first pass. Prints every time and the median in milliseconds.
 // Usage: wave_latency_probe [STARTS]
 #include <windows.h>
 #include <mmsystem.h>
@@ -28,7 +28,9 @@ int main(int argc, char **argv) {
   hdr.dwBufferLength = (DWORD)(samples.size() * sizeof(SHORT));
   std::vector<double> times;
   for (int i = 0; i < nStarts; i++) {
-    // Stopped long enough for the device to let its stream go.
+    // Stopped, as STOP does, and long enough for the device to let its
+    // stream go.
+    waveOutReset(h);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     waveOutPrepareHeader(h, &hdr, sizeof hdr);
     auto t0 = std::chrono::steady_clock::now();
