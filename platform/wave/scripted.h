@@ -104,7 +104,7 @@ class ScriptedBackend : public Backend {
 
   MMRESULT AcceptWrite();
 
-  std::mutex m_scriptLock; /* the log and the write count */
+  std::mutex m_scriptLock; /* the log, the write count and the dropped outputs */
   std::vector<std::string> m_calls;
   int m_nWrites = 0;
   std::set<int> m_refused;
