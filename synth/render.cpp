@@ -27,7 +27,9 @@ static inline float Phase(int i, float fOmega, float fFreq) {
 
 /* The fraction j / d of a tent or ramp, in single. A one-sample ramp or a tent
  * whose first part is one sample has d = 0; its fraction is 0/0, which is
- * returned as NaN without dividing, so that Trunc writes those samples as 0. */
+ * returned as NaN without dividing, so that Trunc writes those samples as the
+ * tent's peak (a tent of one or two samples is at its top, which keeps the
+ * triangle audible up to the highest frequency) or the ramp's start. */
 static inline float Fraction(int j, float d) {
   return d == 0.0f ? NAN : (float)j / d;
 }
@@ -47,22 +49,24 @@ static void RenderSquare(SHORT *pBuf, int nSamples, float fOmega, float fFreq) {
 }
 
 /* A tent over samples a to b - 1: up from 0 to the peak over its first
- * (L + 1) / 2 samples, the peak again, then down. bPositive picks the sign. */
+ * (L + 1) / 2 samples, the peak again, then down. bPositive picks the sign.
+ * A tent of one or two samples is its peak throughout. */
 static void WriteTent(SHORT *pBuf, int a, int b, BOOL bPositive) {
   int nLen = b - a;
   if (nLen <= 0) return;
   int h = (nLen + 1) / 2;
   int m = a + h;
   float d = (float)(h - 1);
+  int32_t nPeak = bPositive ? (int32_t)TENT_PEAK : -(int32_t)TENT_PEAK;
 
   for (int j = 0; j < h; j++) {
     float q = Fraction(j, d);
-    PutSample(pBuf, a + j, Trunc(bPositive ? q * TENT_PEAK : q * -TENT_PEAK));
+    PutSample(pBuf, a + j, Trunc(bPositive ? q * TENT_PEAK : q * -TENT_PEAK, nPeak));
   }
   for (int j = 0; j < b - m; j++) {
     float q = Fraction(j, d);
-    int32_t v = bPositive ? Trunc((1.0 - (double)q) * (double)TENT_PEAK)
-                          : Trunc((q - 1.0f) * TENT_PEAK);
+    int32_t v = bPositive ? Trunc((1.0 - (double)q) * (double)TENT_PEAK, nPeak)
+                          : Trunc((q - 1.0f) * TENT_PEAK, nPeak);
     PutSample(pBuf, m + j, v);
   }
 }
@@ -85,13 +89,14 @@ static void RenderTriangle(SHORT *pBuf, int nSamples, float fOmega, float fFreq)
   if (nSamples > 0) PutSample(pBuf, a, 0);
 }
 
-/* A rising ramp over samples a to b - 1, from the low end to the high end. */
+/* A rising ramp over samples a to b - 1, from the low end to the high end.
+ * A one-sample ramp is its start, the low end. */
 static void WriteRamp(SHORT *pBuf, int a, int b) {
   int nLen = b - a;
   if (nLen <= 0) return;
   float d = (float)(nLen - 1);
   for (int j = 0; j < nLen; j++) {
-    PutSample(pBuf, a + j, Trunc(Fraction(j, d) * RAMP_SPAN - RAMP_LOW));
+    PutSample(pBuf, a + j, Trunc(Fraction(j, d) * RAMP_SPAN - RAMP_LOW, -(int32_t)RAMP_LOW));
   }
 }
 

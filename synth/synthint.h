@@ -11,11 +11,12 @@
 
 /* Truncates v toward zero to a 32-bit integer, as the device's conversion
  * does. Values the conversion leaves undefined get a defined result: NaN
- * (the 0/0 of a one-sample ramp or tent) gives 0, and values beyond the
+ * (the 0/0 of a tent or ramp too short to climb) gives nIfNaN, which the
+ * caller sets to the tent's peak or the ramp's start, and values beyond the
  * 32-bit range saturate. A float argument converts to double exactly, so
  * this serves single and double steps alike. */
-static inline int32_t Trunc(double v) {
-  if (v != v) return 0;
+static inline int32_t Trunc(double v, int32_t nIfNaN = 0) {
+  if (v != v) return nIfNaN;
   if (v >= 2147483648.0) return INT32_MAX;
   if (v <= -2147483649.0) return INT32_MIN;
   return (int32_t)v;

@@ -169,6 +169,11 @@ DWORD Device::LoopPass() {
   return m_inLoop ? m_pass : 0;
 }
 
+bool Device::Queued() {
+  std::lock_guard<std::mutex> hold(m_lock);
+  return !m_queue.empty();
+}
+
 MMRESULT Device::Prepare(WAVEHDR *pwh) {
   std::lock_guard<std::mutex> hold(m_lock);
   DWORD dwFlags = LoadFlags(pwh);
@@ -191,12 +196,15 @@ MMRESULT Device::Queue(WAVEHDR *pwh) {
   if (dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
   MMRESULT r = port->Accept(*pwh);
   if (r != MMSYSERR_NOERROR) return r;
-  std::lock_guard<std::mutex> hold(m_lock);
-  if (m_lost) return MMSYSERR_NODRIVER;
-  if (m_closing) return MMSYSERR_INVALHANDLE;
-  if (input) pwh->dwBytesRecorded = 0;
-  StoreFlags(pwh, (LoadFlags(pwh) | WHDR_INQUEUE) & ~(DWORD)WHDR_DONE);
-  m_queue.push_back(pwh);
+  {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (m_lost) return MMSYSERR_NODRIVER;
+    if (m_closing) return MMSYSERR_INVALHANDLE;
+    if (input) pwh->dwBytesRecorded = 0;
+    StoreFlags(pwh, (LoadFlags(pwh) | WHDR_INQUEUE) & ~(DWORD)WHDR_DONE);
+    m_queue.push_back(pwh);
+  }
+  port->QueueChanged();
   return MMSYSERR_NOERROR;
 }
 
@@ -221,6 +229,7 @@ void Device::Reset() {
     m_running = !input;
   }
   Post(done);
+  port->QueueChanged();
 }
 
 bool Device::BeginClose() {

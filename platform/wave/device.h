@@ -28,6 +28,7 @@ class Device : public Stream {
   void Lost() override;
   void JumpToLastPass() override;
   DWORD LoopPass() override;
+  bool Queued() override;
 
   MMRESULT Prepare(WAVEHDR *pwh);
   MMRESULT Unprepare(WAVEHDR *pwh);

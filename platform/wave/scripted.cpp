@@ -8,17 +8,65 @@ namespace plat::wave {
 class ScriptedBackend::ScriptedPort : public Port {
  public:
   explicit ScriptedPort(ScriptedBackend *owner) : m_owner(owner) {}
-  ~ScriptedPort() override {
-    std::lock_guard<std::mutex> hold(m_owner->m_clockLock);
-    auto &open = m_owner->m_open;
-    open.erase(std::remove_if(open.begin(), open.end(), [this](const Open_ &o) { return o.port == this; }),
-               open.end());
-  }
+  ~ScriptedPort() override { m_owner->Forget(this); }
   MMRESULT Accept(const WAVEHDR &) override { return m_owner->AcceptWrite(); }
 
  private:
   ScriptedBackend *m_owner;
 };
+
+/* A built-in output's link: connected, it is played by Advance. */
+class ScriptedBackend::BuiltInLink : public Link {
+ public:
+  BuiltInLink(ScriptedBackend *owner, UINT id) : m_owner(owner), m_id(id) {}
+  bool Connect(Stream *, Keeper *) override { return !m_owner->Dropped(m_id); }
+  void Disconnect() override {}
+  bool Alive() override { return !m_owner->Dropped(m_id); }
+
+ private:
+  ScriptedBackend *m_owner;
+  UINT m_id;
+};
+
+class ScriptedBackend::BuiltInPort : public Keeper {
+ public:
+  BuiltInPort(ScriptedBackend *owner, UINT id, Stream *stream, const WAVEFORMATEX &wfx)
+      : Keeper(stream, wfx.nSamplesPerSec, wfx.nBlockAlign, std::make_unique<BuiltInLink>(owner, id), false),
+        m_owner(owner) {}
+  ~BuiltInPort() override { m_owner->Forget(this); }
+  MMRESULT Accept(const WAVEHDR &) override { return m_owner->AcceptWrite(); }
+
+ private:
+  ScriptedBackend *m_owner;
+};
+
+void ScriptedBackend::Forget(const Port *port) {
+  std::lock_guard<std::mutex> hold(m_clockLock);
+  m_open.erase(std::remove_if(m_open.begin(), m_open.end(), [port](const Open_ &o) { return o.port == port; }),
+               m_open.end());
+}
+
+bool ScriptedBackend::Dropped(UINT id) {
+  std::lock_guard<std::mutex> hold(m_scriptLock);
+  return m_dropped.count(id) != 0;
+}
+
+void ScriptedBackend::Drop(UINT id) {
+  std::lock_guard<std::mutex> hold(m_scriptLock);
+  m_dropped.insert(id);
+}
+
+void ScriptedBackend::Restore(UINT id) {
+  std::lock_guard<std::mutex> hold(m_scriptLock);
+  m_dropped.erase(id);
+}
+
+bool ScriptedBackend::Holding(UINT id) {
+  std::lock_guard<std::mutex> hold(m_clockLock);
+  for (const Open_ &o : m_open)
+    if (o.keeper && o.id == id) return o.keeper->Connected();
+  return false;
+}
 
 ScriptedBackend::ScriptedBackend() { UseBackend(this); }
 
@@ -73,6 +121,7 @@ MMRESULT ScriptedBackend::Query(bool bInput, UINT id, const WAVEFORMATEX &) {
 
 MMRESULT ScriptedBackend::Open(bool bInput, UINT id, const WAVEFORMATEX &wfx, Stream *stream,
                                std::unique_ptr<Port> *port) {
+  bool bBuiltIn;
   {
     std::lock_guard<std::mutex> hold(m_scriptLock);
     auto &list = bInput ? inputs : outputs;
@@ -82,10 +131,19 @@ MMRESULT ScriptedBackend::Open(bool bInput, UINT id, const WAVEFORMATEX &wfx, St
       if (d.nOpensToFail > 0) d.nOpensToFail--;
       return d.openError;
     }
+    bBuiltIn = !bInput && d.bBuiltIn;
   }
-  auto p = std::make_unique<ScriptedPort>(this);
+  std::unique_ptr<Port> p;
+  Keeper *keeper = nullptr;
+  if (bBuiltIn) {
+    auto k = std::make_unique<BuiltInPort>(this, id, stream, wfx);
+    keeper = k.get();
+    p = std::move(k);
+  } else {
+    p = std::make_unique<ScriptedPort>(this);
+  }
   std::lock_guard<std::mutex> hold(m_clockLock);
-  m_open.push_back(Open_{p.get(), bInput, id, stream, wfx.nBlockAlign});
+  m_open.push_back(Open_{p.get(), bInput, id, stream, wfx.nBlockAlign, keeper});
   *port = std::move(p);
   return MMSYSERR_NOERROR;
 }
@@ -98,11 +156,19 @@ void ScriptedBackend::Advance(size_t nFrames) {
     if (o.bInput) {
       for (size_t i = 0; i < buf.size(); i++) buf[i] = (BYTE)(m_nRecorded * o.nBlockAlign + i);
       o.stream->Transfer(buf.data(), buf.size());
-    } else {
-      o.stream->Transfer(buf.data(), buf.size());
-      if (m_played.size() <= o.id) m_played.resize(o.id + 1);
-      m_played[o.id].insert(m_played[o.id].end(), buf.begin(), buf.end());
+      continue;
     }
+    // A built-in device looks at its queue and output before and after; it
+    // plays only while it holds its output.
+    if (o.keeper) o.keeper->Step(m_nRecorded);
+    if (o.keeper && !o.keeper->Connected()) {
+      o.keeper->Step(m_nRecorded + nFrames);
+      continue;
+    }
+    o.stream->Transfer(buf.data(), buf.size());
+    if (m_played.size() <= o.id) m_played.resize(o.id + 1);
+    m_played[o.id].insert(m_played[o.id].end(), buf.begin(), buf.end());
+    if (o.keeper) o.keeper->Step(m_nRecorded + nFrames);
   }
   m_nRecorded += nFrames;
 }

@@ -7,6 +7,7 @@
  * arguments and result; and its virtual clock plays the queued buffers of
  * every open output device into a recording (and feeds the capture devices a
  * counting signal), on the test's thread or on a clock thread of its own.
+ * A built-in output's Keeper runs on that clock too, which counts frames.
  */
 #ifndef TONBROOK_PLATFORM_WAVE_SCRIPTED_H
 #define TONBROOK_PLATFORM_WAVE_SCRIPTED_H
@@ -18,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "wave/wave.h"
+#include "wave/keeper.h"
 
 namespace plat::wave {
 
@@ -29,6 +30,9 @@ class ScriptedBackend : public Backend {
     int nOpensToFail = 0;   /* the next n opens fail; -1: every open */
     MMRESULT openError = MMSYSERR_ALLOCATED;
     std::string name = "Scripted device";
+    /* Output: a built-in device, whose output may go away (Drop) and come
+     * back (Restore) while the device keeps its state (wave/keeper.h). */
+    bool bBuiltIn = false;
   };
 
   /* Installs itself as the backend with one output and one input device. */
@@ -56,6 +60,12 @@ class ScriptedBackend : public Backend {
   void JumpToLastPass();
   /* Output device id goes away, as when its hardware is unplugged. */
   void Unplug(UINT id);
+  /* The output of built-in device id goes away, as when the desktop's sound
+   * server ends, and comes back. */
+  void Drop(UINT id);
+  void Restore(UINT id);
+  /* True while built-in device id holds its output. */
+  bool Holding(UINT id);
   /* The pass of the loop under way on the output device opened as id. */
   DWORD LoopPass(UINT id);
   /* Everything output device id has played since the backend was made, as
@@ -78,21 +88,28 @@ class ScriptedBackend : public Backend {
 
  private:
   class ScriptedPort;
+  class BuiltInPort;
+  class BuiltInLink;
   struct Open_ {
-    ScriptedPort *port;
+    Port *port;
     bool bInput;
     UINT id;
     Stream *stream;
     WORD nBlockAlign;
+    Keeper *keeper; /* a built-in device's, else null */
   };
+
+  void Forget(const Port *port);
+  bool Dropped(UINT id);
 
   MMRESULT AcceptWrite();
 
-  std::mutex m_scriptLock; /* the log and the write count */
+  std::mutex m_scriptLock; /* the log, the write count and the dropped outputs */
   std::vector<std::string> m_calls;
   int m_nWrites = 0;
   std::set<int> m_refused;
   MMRESULT m_refusedError = MMSYSERR_NOMEM;
+  std::set<UINT> m_dropped;
 
   std::mutex m_clockLock; /* the open devices and their recordings */
   std::vector<Open_> m_open;

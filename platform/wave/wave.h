@@ -41,6 +41,8 @@ class Stream {
   /* Output: the pass of the current loop under way, from 1; 0 when no loop
    * plays. */
   virtual DWORD LoopPass() = 0;
+  /* Output: true while headers are queued, whether playing or paused. */
+  virtual bool Queued() = 0;
 };
 
 /* An open backend device. Destroying it closes the device; once the
@@ -51,6 +53,10 @@ class Port {
   /* Asked before a header is queued: a backend may refuse it with an error
    * code. Never called with the core's lock held. */
   virtual MMRESULT Accept(const WAVEHDR &) { return MMSYSERR_NOERROR; }
+  /* Told after a header was queued or the queue was emptied by a reset, so
+   * that a backend can take or let go of the machine's device. Never called
+   * with the core's lock held. */
+  virtual void QueueChanged() {}
 };
 
 class Backend {

@@ -29,10 +29,10 @@ assert bits(TWO_PI) == 0x40C90FDA
 assert bits(WHITE_SCALE) == 0x38000100
 
 
-def trunc(v):
+def trunc(v, if_nan=0):
     v = float(v)
     if v != v:
-        return 0
+        return if_nan
     if v >= 2.0**31:
         return 2**31 - 1
     if v <= -(2.0**31) - 1:
@@ -84,15 +84,16 @@ def tent(out, a, b, positive):
         return
     h = (length + 1) // 2
     d = f32(h - 1)
+    peak = 32760 if positive else -32760
     for j in range(h):
         q = fraction(j, d)
-        out[a + j] = trunc(q * f32(32760.0) if positive else q * f32(-32760.0))
+        out[a + j] = trunc(q * f32(32760.0) if positive else q * f32(-32760.0), peak)
     for j in range(b - (a + h)):
         q = fraction(j, d)
         if positive:
-            out[a + h + j] = trunc((1.0 - float(q)) * 32760.0)
+            out[a + h + j] = trunc((1.0 - float(q)) * 32760.0, peak)
         else:
-            out[a + h + j] = trunc((q - f32(1.0)) * f32(32760.0))
+            out[a + h + j] = trunc((q - f32(1.0)) * f32(32760.0), peak)
 
 
 def triangle(n, omega, hz):
@@ -119,7 +120,7 @@ def sawtooth(n, omega, hz):
         if i == n - 1 or (s < 0 and state == 1):
             d = f32(i - a - 1)
             for j in range(i - a):
-                out[a + j] = trunc(fraction(j, d) * f32(65520.0) - f32(32760.0))
+                out[a + j] = trunc(fraction(j, d) * f32(65520.0) - f32(32760.0), -32760)
             state, a = -1, i
         elif s > 0 and state == -1:
             state = 1

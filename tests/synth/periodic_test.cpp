@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <string>
 #include <vector>
 
 #include "render_fixture.h"
@@ -149,14 +151,37 @@ TEST_F(PeriodicTest, BuffersShorterThanHalfACycleForceTheLastSegment) {
   EXPECT_EQ(Render(WF_SQUARE, kF92), Samples{32750});
 }
 
-TEST_F(PeriodicTest, OneSampleRampsAndTentsAreWrittenAsZero) {
-  // N = 2: the forced ramp covers one sample (0/0), and so does the tent.
+TEST_F(PeriodicTest, RampsAndTentsTooShortToClimbTakeTheirStartAndPeak) {
+  // N = 2: the forced ramp covers one sample (0/0) and takes the ramp's start;
+  // the negative tent of one sample takes its peak.
   Attach(2);
-  EXPECT_EQ(Render(WF_SAWTOOTH, kF92), (Samples{0, -32760}));
-  EXPECT_EQ(Render(WF_TRIANGLE, kF92), (Samples{0, 0}));
-  // N = 3: a tent of two samples has a one-sample first part; both are 0.
+  EXPECT_EQ(Render(WF_SAWTOOTH, kF92), (Samples{-32760, -32760}));
+  EXPECT_EQ(Render(WF_TRIANGLE, kF92), (Samples{-32760, 0}));
+  // N = 3: a tent of two samples has a one-sample first part; both are peak.
   Attach(3);
-  EXPECT_EQ(Render(WF_TRIANGLE, kF92), (Samples{0, 0, 0}));
+  EXPECT_EQ(Render(WF_TRIANGLE, kF92), (Samples{-32760, -32760, 0}));
+}
+
+TEST_F(PeriodicTest, NoSnappedTriangleIsQuieterThanMinus6dBFS) {
+  // Every frequency a request from 20 to 16000 Hz snaps to in the default
+  // loop buffer, up to the top, where tents shrink to one or two samples.
+  Attach(8192);
+  GenParams saved = g_GenParams;
+  g_GenParams.nSampleRate = 44100;
+  g_GenParams.nBufferLen = 8192;
+  double fQuietest = 0.0;
+  for (int k = 20 * 8192 / 44100; k <= 16000 * 8192 / 44100; k++) {
+    g_GenParams.fFrequency = (float)(44100 * k) / 8192.0f;
+    SnapFrequency();
+    Samples v = Render(WF_TRIANGLE, g_GenParams.fFrequency);
+    double fSum = 0.0;
+    for (SHORT s : v) fSum += (double)s * s;
+    double fDb = 20.0 * std::log10(std::sqrt(fSum / (double)v.size()) / 32768.0);
+    EXPECT_GE(fDb, -6.0) << g_GenParams.fFrequency << " Hz";
+    fQuietest = std::min(fQuietest, fDb);
+  }
+  RecordProperty("quietest_dBFS", std::to_string(fQuietest));
+  g_GenParams = saved;
 }
 
 TEST_F(PeriodicTest, EmptyBufferAndMissingBufferWriteNothing) {

@@ -306,6 +306,82 @@ TEST_F(WaveTest, AnUnpluggedDeviceReturnsItsBuffersAndRefusesWrites) {
   EXPECT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
 }
 
+// A built-in output runs on the scripted clock in frames and retries its
+// lost output once a second, 44100 frames.
+TEST_F(WaveTest, ABuiltInOutputKeepsItsPlaceWhileItsOutputIsGone) {
+  HWND hwnd = testwnd::Top();
+  m_backend.outputs[0].bBuiltIn = true;
+  HWAVEOUT h = OpenOut((DWORD_PTR)hwnd, CALLBACK_WINDOW);
+  Buffer b(100);
+  waveOutPrepareHeader(h, &b.hdr, sizeof(WAVEHDR));
+  b.hdr.dwFlags |= WHDR_BEGINLOOP | WHDR_ENDLOOP;
+  b.hdr.dwLoops = 100000;
+  ASSERT_EQ(waveOutWrite(h, &b.hdr, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  m_backend.Advance(30);  // frames 0 to 29: samples 1 to 30
+
+  // Gone for 50 frames, back, and found again at the next retry: the loop
+  // has moved on by the clock.
+  m_backend.Drop(0);
+  m_backend.Advance(50);
+  EXPECT_FALSE(m_backend.Holding(0));
+  m_backend.Restore(0);
+  m_backend.Advance(44100);
+  EXPECT_TRUE(m_backend.Holding(0));
+  m_backend.Advance(10);
+  std::vector<int16_t> played = m_backend.Played(0);
+  ASSERT_EQ(played.size(), 40u);
+  EXPECT_EQ(played[29], 30);
+  EXPECT_EQ(std::vector<int16_t>(played.begin() + 30, played.end()),
+            (std::vector<int16_t>{81, 82, 83, 84, 85, 86, 87, 88, 89, 90}));
+  EXPECT_EQ(WaveMessages(), (std::vector<UINT>{MM_WOM_OPEN}));
+
+  // STOP and PLAY while it is gone: nothing fails, the reset returns the
+  // loop done, and the new loop plays on the clock from its write.
+  m_backend.Drop(0);
+  m_backend.Advance(5);
+  EXPECT_EQ(waveOutReset(h), MMSYSERR_NOERROR);
+  EXPECT_EQ(b.hdr.dwFlags & (WHDR_DONE | WHDR_INQUEUE), (DWORD)WHDR_DONE);
+  EXPECT_EQ(WaveMessages(), (std::vector<UINT>{MM_WOM_DONE}));
+  EXPECT_EQ(waveOutWrite(h, &b.hdr, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  m_backend.Advance(20);
+  m_backend.Restore(0);
+  m_backend.Advance(44100);
+  m_backend.Advance(4);
+  played = m_backend.Played(0);
+  EXPECT_EQ(std::vector<int16_t>(played.begin() + 40, played.end()), (std::vector<int16_t>{21, 22, 23, 24}));
+
+  EXPECT_EQ(waveOutReset(h), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutUnprepareHeader(h, &b.hdr, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
+}
+
+TEST_F(WaveTest, ABuiltInOutputIsHeldOnlyWhileBuffersAreQueued) {
+  m_backend.outputs[0].bBuiltIn = true;
+  HWAVEOUT h = OpenOut();
+  Buffer a(8), b(4);
+  for (Buffer *p : {&a, &b}) waveOutPrepareHeader(h, &p->hdr, sizeof(WAVEHDR));
+  m_backend.Advance(4);
+  EXPECT_FALSE(m_backend.Holding(0));
+  EXPECT_EQ(m_backend.PlayedSamples(0), 0u);
+
+  // A buffer that plays out lets the output go with its last frame.
+  waveOutWrite(h, &a.hdr, sizeof(WAVEHDR));
+  m_backend.Advance(6);
+  EXPECT_TRUE(m_backend.Holding(0));
+  m_backend.Advance(2);
+  EXPECT_FALSE(m_backend.Holding(0));
+
+  // So does a reset.
+  waveOutWrite(h, &b.hdr, sizeof(WAVEHDR));
+  m_backend.Advance(1);
+  EXPECT_TRUE(m_backend.Holding(0));
+  waveOutReset(h);
+  m_backend.Advance(1);
+  EXPECT_FALSE(m_backend.Holding(0));
+  EXPECT_EQ(m_backend.PlayedSamples(0), 9u);
+  EXPECT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
+}
+
 TEST_F(WaveTest, CaptureFillsBuffersInOrderAndStopReturnsThePartOne) {
   HWND hwnd = testwnd::Top();
   HWAVEIN h = nullptr;
