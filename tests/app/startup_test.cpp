@@ -153,10 +153,11 @@ TEST_F(Startup, ASecondStartBringsTheFirstToTheFrontAndExits) {
   EXPECT_EQ(nSecond, 0);
 }
 
-// Starts the real program as a second process, headless and without sound;
-// returns its exit code, or -1 if it did not end within ten seconds.
+// Starts the real program as a second process, headless and without sound,
+// under this test's name so that the two find each other; returns its exit
+// code, or -1 if it did not end within ten seconds.
 int RunSecondProcess() {
-  const char *argv[] = {TONBROOK_BINARY, nullptr};
+  const char *argv[] = {TONBROOK_PEER, nullptr};
   std::vector<std::string> env = {"TONBROOK_HOST=headless", "TONBROOK_WAVE=null"};
   for (const char *name : {"XDG_RUNTIME_DIR", "PATH", "HOME"})
     if (const char *v = getenv(name)) env.push_back(std::string(name) + "=" + v);
@@ -164,7 +165,7 @@ int RunSecondProcess() {
   for (std::string &e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
   pid_t pid;
-  if (posix_spawn(&pid, TONBROOK_BINARY, nullptr, nullptr, (char **)argv, envp.data()) != 0) return -2;
+  if (posix_spawn(&pid, TONBROOK_PEER, nullptr, nullptr, (char **)argv, envp.data()) != 0) return -2;
   for (int i = 0; i < 1000; i++) {
     int status;
     if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -3;
