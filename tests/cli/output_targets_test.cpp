@@ -3,8 +3,6 @@
 // limits, long names. Where privileges matter the tool runs as nobody when
 // the test runs as root; devices are made by the test in its own folder.
 #include <fcntl.h>
-#include <grp.h>
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -14,116 +12,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <fstream>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
+#include "cli_fixture.h"
 
 namespace {
 
-constexpr uid_t kNobody = 65534;
-constexpr gid_t kNogroup = 65534;
+using namespace clitest;
 
-struct Outcome {
-  int status;  // exit status, or 128 + the signal that ended it
-  std::string err;
-};
-
-struct Launch {
-  bool asNobody = false;            // drop to nobody when running as root
-  std::optional<rlim_t> fileLimit;  // RLIMIT_FSIZE in bytes
-};
-
-Launch AsNobody() {
-  Launch how;
-  how.asNobody = true;
-  return how;
-}
-
-Launch WithFileLimit(rlim_t bytes) {
-  Launch how;
-  how.fileLimit = bytes;
-  return how;
-}
-
-std::string Slurp(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-// Reads everything from fd until end of file.
-std::string ReadAll(int fd) {
-  std::string s;
-  char buf[65536];
-  for (ssize_t n; (n = read(fd, buf, sizeof buf)) != 0;) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    s.append(buf, (size_t)n);
-  }
-  return s;
-}
-
-class OutputTargetsTest : public ::testing::Test {
+class OutputTargetsTest : public ToolTest {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/tonbrook-targets-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    // nobody must reach the folder to run in it.
-    chmod(dir_.c_str(), 0755);
-  }
-  void TearDown() override {
-    chmod(dir_.c_str(), 0700);
-    fs::remove_all(dir_);
-  }
-
-  std::string At(const std::string &name) const { return dir_ + "/" + name; }
-
-  // Runs the tool in the test folder with args.
-  Outcome Run(const std::vector<std::string> &args, Launch how = {}) {
-    int errPipe[2];
-    if (pipe2(errPipe, O_CLOEXEC) != 0) return {-1, "pipe"};
-    pid_t pid = fork();
-    if (pid == 0) {
-      dup2(errPipe[1], 2);
-      if (chdir(dir_.c_str()) != 0) _exit(97);
-      if (how.asNobody && geteuid() == 0 &&
-          (setgroups(0, nullptr) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0))
-        _exit(96);
-      if (how.fileLimit) {
-        rlimit lim{*how.fileLimit, *how.fileLimit};
-        setrlimit(RLIMIT_FSIZE, &lim);
-      }
-      std::vector<char *> argv{(char *)TONBROOK_RENDER};
-      for (const std::string &a : args) argv.push_back((char *)a.c_str());
-      argv.push_back(nullptr);
-      execv(TONBROOK_RENDER, argv.data());
-      _exit(98);
-    }
-    close(errPipe[1]);
-    std::string err = ReadAll(errPipe[0]);
-    close(errPipe[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), err};
-  }
-
-  // The names in a folder of the test, sorted.
-  std::vector<std::string> Listing(const std::string &sub = "") const {
-    std::vector<std::string> names;
-    for (const auto &e : fs::directory_iterator(sub.empty() ? dir_ : At(sub)))
-      names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
   // The WAV of a 500 Hz sine, one loop buffer, as a regular file holds it.
   std::string ExpectedWav() {
     Outcome o = Run({"sine", "-q", "-o", "expected.wav"});
@@ -133,14 +33,6 @@ class OutputTargetsTest : public ::testing::Test {
     EXPECT_EQ(wav.size(), 44u + 16384u);
     return wav;
   }
-
-  static mode_t ModeOf(const std::string &path) {
-    struct stat st {};
-    lstat(path.c_str(), &st);
-    return st.st_mode;
-  }
-
-  std::string dir_;
 };
 
 TEST_F(OutputTargetsTest, ACharacterDeviceStaysADeviceAndIsWrittenInPlace) {
@@ -157,7 +49,7 @@ TEST_F(OutputTargetsTest, AFullDeviceIsAWriteErrorThatSaysSo) {
   if (geteuid() != 0) GTEST_SKIP() << "making a device node needs root";
   // The system's full device, in a folder of the test's own that an
   // ordinary user may not write in: its permissions must not be blamed.
-  ASSERT_EQ(chown(dir_.c_str(), kNobody, kNogroup), 0);
+  ASSERT_EQ(chown(m_dir.c_str(), kNobody, kNogroup), 0);
   ASSERT_TRUE(fs::create_directory(At("dev")));
   ASSERT_EQ(chmod(At("dev").c_str(), 0755), 0);
   ASSERT_EQ(mknod(At("dev/full").c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
@@ -263,7 +155,7 @@ TEST_F(OutputTargetsTest, AnExistingFileKeepsItsModeAndOwner) {
 
 TEST_F(OutputTargetsTest, AReadOnlyFileOrFolderIsRefusedWithTheRealFault) {
   if (geteuid() == 0) {
-    ASSERT_EQ(chown(dir_.c_str(), kNobody, kNogroup), 0);
+    ASSERT_EQ(chown(m_dir.c_str(), kNobody, kNogroup), 0);
   }
   std::ofstream(At("ro.wav")) << "precious";
   chmod(At("ro.wav").c_str(), 0444);

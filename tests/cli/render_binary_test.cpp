@@ -5,79 +5,30 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli_fixture.h"
 #include "kernel/kernel.h"
 #include "reference.h"
 #include "sound.h"
 #include "synth.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
-struct Outcome {
-  int status;
-  std::string err;
-};
-
-class RenderBinaryTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/tonbrook-render-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  // Runs the tool with args (shell words) in the test folder.
-  Outcome Run(const std::string &args) {
-    std::string errPath = dir_ + "/../" + fs::path(dir_).filename().string() + ".err";
-    std::string cmd = "cd '" + dir_ + "' && '" TONBROOK_RENDER "' " + args + " 2>'" + errPath + "'";
-    int rc = std::system(cmd.c_str());
-    Outcome o{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, Slurp(errPath)};
-    fs::remove(errPath);
-    return o;
-  }
-
-  static std::string Slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-
-  std::vector<std::string> Listing() const {
-    std::vector<std::string> names;
-    for (const auto &e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  std::string dir_;
-};
+using namespace clitest;
+using RenderBinaryTest = ToolTest;
 
 uint32_t Le32(const std::string &b, size_t at) {
   return (uint8_t)b[at] | (uint8_t)b[at + 1] << 8 | (uint8_t)b[at + 2] << 16 | (uint32_t)(uint8_t)b[at + 3] << 24;
 }
 uint16_t Le16(const std::string &b, size_t at) { return (uint16_t)((uint8_t)b[at] | (uint8_t)b[at + 1] << 8); }
 
-std::vector<int16_t> SamplesOf(const std::string &bytes, size_t from) {
-  std::vector<int16_t> v;
-  for (size_t i = from; i + 1 < bytes.size(); i += 2) v.push_back((int16_t)Le16(bytes, i));
-  return v;
-}
-
 TEST_F(RenderBinaryTest, WritesAMonoSixteenBitWavOfOneLoopBuffer) {
-  Outcome o = Run("sine 500 -o x.wav");
+  Outcome o = Shell("sine 500 -o x.wav");
   ASSERT_EQ(o.status, 0) << o.err;
-  std::string b = Slurp(dir_ + "/x.wav");
+  std::string b = Slurp(m_dir + "/x.wav");
   ASSERT_EQ(b.size(), 44u + 16384u);
   EXPECT_EQ(b.substr(0, 4), "RIFF");
   EXPECT_EQ(Le32(b, 4), 36u + 16384u);
@@ -92,7 +43,7 @@ TEST_F(RenderBinaryTest, WritesAMonoSixteenBitWavOfOneLoopBuffer) {
   EXPECT_EQ(b.substr(36, 4), "data");
   EXPECT_EQ(Le32(b, 40), 16384u);
 
-  std::vector<int16_t> v = SamplesOf(b, 44);
+  std::vector<int16_t> v = Le16Samples(b, 44);
   EXPECT_EQ(v, Reference(WF_SINE, 500.0f, 44100, 8192, 0));
   EXPECT_EQ(std::vector<int16_t>(v.begin(), v.begin() + 3), (std::vector<int16_t>{0, 2309, 4606}));
 
@@ -101,7 +52,7 @@ TEST_F(RenderBinaryTest, WritesAMonoSixteenBitWavOfOneLoopBuffer) {
   EXPECT_NE(o.err.find("peak:      -0.00 dBFS (32750)"), std::string::npos) << o.err;
   EXPECT_EQ(Listing(), std::vector<std::string>{"x.wav"});
   struct stat st;
-  ASSERT_EQ(stat((dir_ + "/x.wav").c_str(), &st), 0);
+  ASSERT_EQ(stat((m_dir + "/x.wav").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0666u & ~[] { mode_t m = umask(0); umask(m); return m; }());
 }
 
@@ -123,18 +74,18 @@ TEST_F(RenderBinaryTest, EveryWaveformMatchesTheRendererAtOtherDimensions) {
       {"8 --length 10", 8, 500.0f, 44100, 10},
   };
   for (const auto &c : cases) {
-    Outcome o = Run(std::string(c.args) + " -q -o out.wav");
+    Outcome o = Shell(std::string(c.args) + " -q -o out.wav");
     ASSERT_EQ(o.status, 0) << c.args << ": " << o.err;
     EXPECT_EQ(o.err, "") << c.args;
-    std::vector<int16_t> v = SamplesOf(Slurp(dir_ + "/out.wav"), 44);
+    std::vector<int16_t> v = Le16Samples(Slurp(m_dir + "/out.wav"), 44);
     DWORD tick = c.code == WF_WHITE_NOISE ? 777 : 12;
     EXPECT_EQ(v, Reference(c.code, c.hz, c.rate, c.length, tick)) << c.args;
   }
 }
 
 TEST_F(RenderBinaryTest, SecondsRepeatTheLoopAndCutTheLastPass) {
-  ASSERT_EQ(Run("sawtooth 1000 --seconds 0.5 -o s.wav").status, 0);
-  std::vector<int16_t> v = SamplesOf(Slurp(dir_ + "/s.wav"), 44);
+  ASSERT_EQ(Shell("sawtooth 1000 --seconds 0.5 -o s.wav").status, 0);
+  std::vector<int16_t> v = Le16Samples(Slurp(m_dir + "/s.wav"), 44);
   ASSERT_EQ(v.size(), 22050u);
   std::vector<int16_t> loop = Reference(WF_SAWTOOTH, 1000.0f, 44100, 8192, 0);
   for (size_t i = 0; i < v.size(); i++) ASSERT_EQ(v[i], loop[i % 8192]) << i;
@@ -142,8 +93,8 @@ TEST_F(RenderBinaryTest, SecondsRepeatTheLoopAndCutTheLastPass) {
 
 TEST_F(RenderBinaryTest, NoiseIsRenderedAfreshForEveryPassAtItsTick) {
   // Passes of 4410 samples at 44100 Hz are 100 ms apart.
-  ASSERT_EQ(Run("white --length 4410 --seconds 0.25 --tick 4294967200 --raw -o n.raw").status, 0);
-  std::vector<int16_t> v = SamplesOf(Slurp(dir_ + "/n.raw"), 0);
+  ASSERT_EQ(Shell("white --length 4410 --seconds 0.25 --tick 4294967200 --raw -o n.raw").status, 0);
+  std::vector<int16_t> v = Le16Samples(Slurp(m_dir + "/n.raw"), 0);
   ASSERT_EQ(v.size(), 11025u);
   for (int pass = 0; pass < 3; pass++) {
     std::vector<int16_t> expect = Reference(WF_WHITE_NOISE, 0.0f, 44100, 4410, 4294967200u + pass * 100u);
@@ -153,20 +104,20 @@ TEST_F(RenderBinaryTest, NoiseIsRenderedAfreshForEveryPassAtItsTick) {
 }
 
 TEST_F(RenderBinaryTest, RawAndStandardOutputCarryTheSameSamples) {
-  ASSERT_EQ(Run("triangle 440 --raw -o t.raw").status, 0);
-  ASSERT_EQ(Run("triangle 440 -o - > t.wav").status, 0);
-  std::string raw = Slurp(dir_ + "/t.raw"), wav = Slurp(dir_ + "/t.wav");
+  ASSERT_EQ(Shell("triangle 440 --raw -o t.raw").status, 0);
+  ASSERT_EQ(Shell("triangle 440 -o - > t.wav").status, 0);
+  std::string raw = Slurp(m_dir + "/t.raw"), wav = Slurp(m_dir + "/t.wav");
   ASSERT_EQ(raw.size(), 16384u);
   EXPECT_EQ(wav.substr(44), raw);
-  EXPECT_EQ(SamplesOf(raw, 0), Reference(WF_TRIANGLE, 440.0f, 44100, 8192, 0));
-  EXPECT_EQ(Run("sine --raw -o - -q | wc -c > count").status, 0);
-  EXPECT_EQ(Slurp(dir_ + "/count"), "16384\n");
+  EXPECT_EQ(Le16Samples(raw, 0), Reference(WF_TRIANGLE, 440.0f, 44100, 8192, 0));
+  EXPECT_EQ(Shell("sine --raw -o - -q | wc -c > count").status, 0);
+  EXPECT_EQ(Slurp(m_dir + "/count"), "16384\n");
 }
 
 TEST_F(RenderBinaryTest, BadInputExitsTwoAndLeavesFilesAlone) {
-  std::ofstream(dir_ + "/keep.wav") << "precious";
-  fs::create_directory(dir_ + "/folder");
-  chmod((dir_ + "/folder").c_str(), 0500);
+  std::ofstream(m_dir + "/keep.wav") << "precious";
+  fs::create_directory(m_dir + "/folder");
+  chmod((m_dir + "/folder").c_str(), 0500);
   const char *bad[] = {
       "noise -o keep.wav",          "sine 500x -o keep.wav",       "sine nan -o keep.wav",
       "sine 300000 -o keep.wav",    "sine --rate 100 -o keep.wav", "sine --length 0 -o keep.wav",
@@ -176,23 +127,23 @@ TEST_F(RenderBinaryTest, BadInputExitsTwoAndLeavesFilesAlone) {
   bool root = geteuid() == 0;
   for (const char *args : bad) {
     if (root && std::string(args) == "sine -o folder/x.wav") continue;  // root writes anywhere
-    Outcome o = Run(args);
+    Outcome o = Shell(args);
     EXPECT_EQ(o.status, 2) << args;
     EXPECT_EQ(o.err.rfind("tonbrook-render: ", 0), 0u) << args << ": " << o.err;
     EXPECT_NE(o.err.find("\nTry 'tonbrook-render --help'.\n"), std::string::npos) << args;
     EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 2) << args << ": " << o.err;
   }
-  EXPECT_EQ(Slurp(dir_ + "/keep.wav"), "precious");
+  EXPECT_EQ(Slurp(m_dir + "/keep.wav"), "precious");
   EXPECT_EQ(Listing(), (std::vector<std::string>{"folder", "keep.wav"}));
-  EXPECT_TRUE(fs::is_empty(dir_ + "/folder"));
-  chmod((dir_ + "/folder").c_str(), 0700);
+  EXPECT_TRUE(fs::is_empty(m_dir + "/folder"));
+  chmod((m_dir + "/folder").c_str(), 0700);
 }
 
 TEST_F(RenderBinaryTest, AnInterruptedRenderLeavesNothingBehind) {
   pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
-    if (chdir(dir_.c_str()) != 0) _exit(99);
+    if (chdir(m_dir.c_str()) != 0) _exit(99);
     execl(TONBROOK_RENDER, TONBROOK_RENDER, "white", "--rate", "384000", "--seconds", "86400", "--raw", "-o",
           "long.raw", (char *)nullptr);
     _exit(98);
@@ -212,10 +163,10 @@ TEST_F(RenderBinaryTest, AnInterruptedRenderLeavesNothingBehind) {
 }
 
 TEST_F(RenderBinaryTest, HelpGoesToStandardOutput) {
-  Outcome o = Run("--help > help.txt");
+  Outcome o = Shell("--help > help.txt");
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.err, "");
-  EXPECT_EQ(Slurp(dir_ + "/help.txt").rfind("usage: tonbrook-render WAVEFORM", 0), 0u);
+  EXPECT_EQ(Slurp(m_dir + "/help.txt").rfind("usage: tonbrook-render WAVEFORM", 0), 0u);
 }
 
 }  // namespace
