@@ -93,9 +93,24 @@ void Report(const cli::Options &opt, const cli::SignalStats &stats) {
   fprintf(stderr, "rms:       %s\n", cli::FormatDbfs(stats.RmsDbfs()).c_str());
 }
 
-int RunPlay(const cli::Options &opt) {
-  cli::SetParams(opt);
+/* With --exact, sets opt's loop length to the shortest that holds the
+ * frequency exactly. False with *error set when no length does. */
+bool ChooseExactLength(cli::Options *opt, std::string *error) {
+  if (!opt->exact) return true;
+  std::optional<int> length = cli::ExactLength(opt->rate, opt->requestedHz);
+  if (!length) {
+    *error = "no loop buffer of up to 1048576 samples holds " + cli::FormatHz(opt->requestedHz) + " Hz exactly at " +
+             std::to_string(opt->rate) + " Hz";
+    return false;
+  }
+  opt->length = *length;
+  return true;
+}
+
+int RunPlay(cli::Options opt) {
   std::string error;
+  if (!ChooseExactLength(&opt, &error)) return UsageError(error);
+  cli::SetParams(opt);
   std::optional<UINT> device = cli::ChooseDevice(opt, &error);
   if (!device) return RuntimeError(error);
   if (!opt.quiet) {
@@ -182,17 +197,11 @@ bool RenderAll(const cli::Options &opt, cli::SoundFile *file, cli::SignalStats *
 }
 
 int RunRender(cli::Options opt) {
-  if (opt.exact) {
-    std::optional<int> length = cli::ExactLength(opt.rate, opt.requestedHz);
-    if (!length)
-      return UsageError("no loop buffer of up to 1048576 samples holds " + cli::FormatHz(opt.requestedHz) +
-                        " Hz exactly at " + std::to_string(opt.rate) + " Hz");
-    opt.length = *length;
-  }
+  std::string error;
+  if (!ChooseExactLength(&opt, &error)) return UsageError(error);
   std::unique_ptr<cli::OutputFile> out;
   std::unique_ptr<cli::SoundFile> file;
   if (opt.outputPath) {
-    std::string error;
     cli::RemoveTemporaryOnSignals();
     out = cli::OutputFile::Open(*opt.outputPath, &error);
     if (!out) return UsageError(error);

@@ -56,21 +56,65 @@ class StopSignals {
   struct sigaction oldInt_ {}, oldTerm_ {};
 };
 
-// Passes of the loop a start plays, as the engine asks for.
-constexpr DWORD kLoops = 1000000;
+// Passes of the loop one header plays, as the engine asks for.
+constexpr DWORD kLoops = SOUND_LOOP_COUNT;
 
-// Plays until opt.seconds have passed or a stop signal arrives; noise is
-// rendered afresh every timer period, as the program's refresh timer does,
-// and handed to refresh.
+// The longest nap between two looks at the device: well below the shortest
+// time one header's loop lasts (a million one-sample passes at 384 kHz).
+constexpr double kMaxNap = 0.25;
+
+/* Keeps a loop playing without end: besides the header that plays it, a
+ * second header of the same samples waits behind it, and whichever comes
+ * back done is written again behind the other, so the device always has a
+ * loop queued. A header that cannot be written again is dropped. */
+class EndlessLoop {
+ public:
+  EndlessLoop(HWAVEOUT hwo, WAVEHDR *playing) : m_hwo(hwo), m_playing(playing) {
+    m_relay.lpData = playing->lpData;
+    m_relay.dwBufferLength = playing->dwBufferLength;
+    m_relay.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+    m_relay.dwLoops = kLoops;
+    m_prepared = waveOutPrepareHeader(m_hwo, &m_relay, sizeof m_relay) == MMSYSERR_NOERROR;
+    if (m_prepared) waveOutWrite(m_hwo, &m_relay, sizeof m_relay);
+  }
+  // Call after the device was reset, so that nothing is queued.
+  ~EndlessLoop() {
+    if (m_prepared) waveOutUnprepareHeader(m_hwo, &m_relay, sizeof m_relay);
+  }
+  EndlessLoop(const EndlessLoop &) = delete;
+  EndlessLoop &operator=(const EndlessLoop &) = delete;
+
+  void Requeue() {
+    for (WAVEHDR *pwh : {m_playing, &m_relay}) {
+      DWORD flags = std::atomic_ref<DWORD>(pwh->dwFlags).load(std::memory_order_acquire);
+      if ((flags & WHDR_DONE) && (flags & WHDR_PREPARED)) waveOutWrite(m_hwo, pwh, sizeof *pwh);
+    }
+  }
+
+ private:
+  HWAVEOUT m_hwo;
+  WAVEHDR *m_playing;
+  WAVEHDR m_relay{};
+  bool m_prepared = false;
+};
+
+// Plays until opt.seconds have passed or a stop signal arrives, keeping
+// loop queued; noise is rendered afresh every timer period, as the
+// program's refresh timer does, and handed to refresh.
 template <typename Refresh>
-void PlayFor(const Options &opt, Refresh refresh) {
-  timespec start;
+void PlayFor(const Options &opt, EndlessLoop &loop, Refresh refresh) {
+  timespec start, lastRefresh;
   clock_gettime(CLOCK_MONOTONIC, &start);
+  lastRefresh = start;
   const double period = g_GenParams.nTimerMs / 1000.0;
+  const double nap = period < kMaxNap ? period : kMaxNap;
   while (!g_stopRequested) {
-    double left = opt.seconds ? *opt.seconds - Elapsed(start) : period;
+    double left = opt.seconds ? *opt.seconds - Elapsed(start) : nap;
     if (left <= 0) break;
-    Nap(left < period ? left : period);
+    Nap(left < nap ? left : nap);
+    loop.Requeue();
+    if (Elapsed(lastRefresh) < period) continue;
+    clock_gettime(CLOCK_MONOTONIC, &lastRefresh);
     if (!g_stopRequested && IsNoise(opt.waveform)) {
       GenerateWaveform(opt.waveform, g_GenParams.fFrequency);
       refresh();
@@ -127,8 +171,11 @@ bool PlayOnDevice(const Options &opt, UINT id, std::string *error) {
   StopSignals signals;
   r = waveOutPrepareHeader(hwo, &hdr, sizeof hdr);
   if (r == MMSYSERR_NOERROR) r = waveOutWrite(hwo, &hdr, sizeof hdr);
-  if (r == MMSYSERR_NOERROR) PlayFor(opt, [&] { Refill(shaper, shaped, playing); });
-  waveOutReset(hwo);
+  if (r == MMSYSERR_NOERROR) {
+    EndlessLoop loop(hwo, &hdr);
+    PlayFor(opt, loop, [&] { Refill(shaper, shaped, playing); });
+    waveOutReset(hwo);
+  }
   waveOutUnprepareHeader(hwo, &hdr, sizeof hdr);
   waveOutClose(hwo);
   DetachLoopBuffer();
@@ -152,9 +199,11 @@ bool Play(const Options &opt, std::string *error) {
   }
 
   // The engine's device reads the loop buffer in place.
-  PlayFor(opt, [] {});
-
-  SoundStopPlayback();
+  {
+    EndlessLoop loop(g_hWaveOut, g_pOutHdr[0]);
+    PlayFor(opt, loop, [] {});
+    SoundStopPlayback();
+  }
   SoundShutdown();
   return true;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli_fixture.h"
+#include "reference.h"
 #include "sound.h"
 #include "synth.h"
 
@@ -15,62 +16,61 @@ namespace {
 using namespace clitest;
 using PlayBinaryTest = ToolTest;
 
-// The loop buffer the program plays for a sine of hz, rendered in process.
-std::vector<int16_t> SineLoop(float hz) {
-  std::vector<SHORT> buf(8192, 0);
-  g_GenParams.fFrequency = hz;
-  SnapFrequency();
-  g_nBufferSamples = 8192;
-  g_cbOutBuffer = sizeof(SHORT) * 8192;
-  g_pOutData[0] = buf.data();
-  g_nOutBuffers = 1;
-  GenerateWaveform(WF_SINE, g_GenParams.fFrequency);
-  g_pOutData[0] = NULL;
-  g_nOutBuffers = 0;
-  return std::vector<int16_t>(buf.begin(), buf.end());
+const std::string kDisk = "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=played.raw";
+
+// How many samples of heard repeat loop from its start, seam after seam. The
+// disk driver writes the device's format raw. SDL's thread writes a period
+// of silence whenever the device has nothing to play, so the file may start
+// with periods played between the open (which pauses the device) and the
+// write, and end with periods after the stop: the loop starts at the first
+// non-zero sample less the zeros that open the loop buffer itself, and only
+// silence may follow it.
+size_t LoopedSamples(const std::vector<int16_t> &heard, const std::vector<int16_t> &loop) {
+  size_t nLead = 0, nFirst = 0;
+  while (nLead < loop.size() && loop[nLead] == 0) nLead++;
+  while (nFirst < heard.size() && heard[nFirst] == 0) nFirst++;
+  if (nFirst < nLead || nFirst == heard.size()) return 0;
+  size_t nStart = nFirst - nLead, n = 0;
+  while (nStart + n < heard.size() && heard[nStart + n] == loop[n % loop.size()]) n++;
+  for (size_t i = nStart + n; i < heard.size(); i++)
+    if (heard[i] != 0) return 0;
+  return n;
 }
 
+// Every pass is the whole buffer, from its first sample, and the next pass
+// follows at once; --exact chooses the length as for a file; a loop of a
+// million passes is followed by the next, on the engine and on a device.
 TEST_F(PlayBinaryTest, TheDevicePlaysTheLoopBufferOverAndOverWithoutASeam) {
-  Outcome o;
-  std::string file = m_dir + "/played.raw";
-  ASSERT_EQ((o = Shell("sine 1000 --play --seconds 2", "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + file + "'")).status, 0)
-      << o.err;
-  EXPECT_NE(o.err.find("995.91064453125 Hz snapped"), std::string::npos) << o.err;
-
-  // The disk driver writes the device's format raw: signed 16-bit
-  // little-endian mono at 44100 Hz, as opened. SDL's thread writes a period
-  // of silence whenever the device has nothing to play, so the file may start
-  // with periods played between the open (which pauses the device) and the
-  // write, and end with periods after the stop. The loop then starts at the
-  // first non-zero sample less the zeros that open the loop buffer itself.
-  std::vector<int16_t> loop = SineLoop(1000.0f);
-  std::vector<int16_t> played = Le16Samples(Slurp(file), 0);
-  size_t nLead = 0;
-  while (loop[nLead] == 0) nLead++;
-  size_t nFirst = 0;
-  while (nFirst < played.size() && played[nFirst] == 0) nFirst++;
-  ASSERT_GE(nFirst, nLead) << "nothing played";
-  size_t nStart = nFirst - nLead;
-
-  size_t n = 0;
-  while (nStart + n < played.size() && played[nStart + n] == loop[n % loop.size()]) n++;
-  for (size_t i = nStart + n; i < played.size(); i++) ASSERT_EQ(played[i], 0) << "sample " << i << " after the loop";
-  // Several seams, each one exact: every pass is the whole buffer, from its
-  // first sample, and the next pass follows it at once.
-  EXPECT_GE(n, 3 * loop.size()) << "played " << n << " samples of the loop";
+  const struct {
+    const char *args;
+    std::vector<int16_t> loop;
+    size_t atLeast;
+    const char *summary;
+  } cases[] = {
+      {"sine 1000 --play --seconds 2", Reference(WF_SINE, 1000.0f, 44100, 8192, 0), 3 * 8192,
+       "995.91064453125 Hz snapped"},
+      {"sine 440 --exact --play --seconds 1", Reference(WF_SINE, 440.0f, 44100, 2205, 0), 10 * 2205,
+       "440 Hz requested, 440 Hz snapped (exact)"},
+      {"square --length 1 --rate 384000 --play --seconds 4", {32750}, 1100000, "384000 Hz snapped"},
+      {"square --length 1 --rate 384000 --device 0 --seconds 4", {32750}, 1100000, "384000 Hz snapped"},
+  };
+  for (const auto &c : cases) {
+    Outcome o = Shell(c.args, kDisk);
+    ASSERT_EQ(o.status, 0) << c.args << ": " << o.err;
+    EXPECT_NE(o.err.find(c.summary), std::string::npos) << o.err;
+    size_t n = LoopedSamples(Le16Samples(Slurp(At("played.raw")), 0), c.loop);
+    EXPECT_GE(n, c.atLeast) << c.args << ": played " << n << " samples of the loop";
+  }
 }
 
 TEST_F(PlayBinaryTest, OneSpeakerAtATime) {
-  std::vector<int16_t> loop = SineLoop(1000.0f);
+  std::vector<int16_t> loop = Reference(WF_SINE, 1000.0f, 44100, 8192, 0);
   for (const char *side : {"left", "right"}) {
-    Outcome o;
-    std::string file = m_dir + "/" + side + ".raw";
-    ASSERT_EQ((o = Shell(std::string("sine 1000 --play --seconds 1 -q --channel ") + side, "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + file + "'")).status,
-              0)
-        << o.err;
+    Outcome o = Shell(std::string("sine 1000 --play --seconds 1 -q --channel ") + side, kDisk);
+    ASSERT_EQ(o.status, 0) << o.err;
     // Two channels as opened: the one asked for plays the loop, the other
     // stays silent.
-    std::vector<int16_t> played = Le16Samples(Slurp(file), 0);
+    std::vector<int16_t> played = Le16Samples(Slurp(At("played.raw")), 0);
     std::vector<int16_t> heard, silent;
     bool left = std::string(side) == "left";
     for (size_t i = 0; i + 1 < played.size(); i += 2) {
@@ -78,13 +78,7 @@ TEST_F(PlayBinaryTest, OneSpeakerAtATime) {
       silent.push_back(played[i + (left ? 1 : 0)]);
     }
     EXPECT_TRUE(std::all_of(silent.begin(), silent.end(), [](int16_t s) { return s == 0; })) << side;
-    size_t nLead = 0, nFirst = 0;
-    while (loop[nLead] == 0) nLead++;
-    while (nFirst < heard.size() && heard[nFirst] == 0) nFirst++;
-    ASSERT_GE(nFirst, nLead) << side << ": nothing played";
-    size_t n = 0;
-    while (nFirst - nLead + n < heard.size() && heard[nFirst - nLead + n] == loop[n % loop.size()]) n++;
-    EXPECT_GE(n, 2 * loop.size()) << side;
+    EXPECT_GE(LoopedSamples(heard, loop), 2 * loop.size()) << side;
   }
 }
 
