@@ -169,13 +169,19 @@ class ToolTest : public ::testing::Test {
     return RunProgram(tool, args, m_dir, how);
   }
 
-  /* Runs "env ENV TOOL ARGS" through the shell in the test's folder: args
-   * may hold redirections and pipes. */
+  /* Runs "env ENV TOOL ARGS" through bash in the test's folder: args may
+   * hold redirections, pipes and process substitutions. */
   Outcome Shell(const std::string &args, const std::string &env = "") {
     std::string errPath = m_dir + ".err";
     std::string cmd = "cd '" + m_dir + "' && env " + env + " '" TONBROOK_RENDER "' " + args + " 2>'" + errPath + "'";
-    int rc = std::system(cmd.c_str());
-    Outcome o{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, Slurp(errPath)};
+    pid_t pid = fork();
+    if (pid == 0) {
+      execl("/bin/bash", "bash", "-c", cmd.c_str(), (char *)nullptr);
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    Outcome o{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Slurp(errPath)};
     fs::remove(errPath);
     return o;
   }

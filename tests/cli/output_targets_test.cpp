@@ -14,6 +14,7 @@
 
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli_fixture.h"
@@ -172,7 +173,7 @@ TEST_F(OutputTargetsTest, AReadOnlyFileOrFolderIsRefusedWithTheRealFault) {
   chmod(At("locked").c_str(), 0555);
   o = Run({"sine", "-q", "-o", "locked/x.wav"}, AsNobody());
   EXPECT_EQ(o.status, 2);
-  EXPECT_EQ(o.err.rfind("tonbrook-render: cannot write 'locked/x.wav': cannot create a file in the folder "
+  EXPECT_EQ(o.err.rfind("tonbrook-render: cannot write 'locked/x.wav': cannot create a file in the directory "
                         "'locked': Permission denied\n",
                         0),
             0u)
@@ -188,6 +189,78 @@ TEST_F(OutputTargetsTest, AFileSizeLimitIsAWriteErrorThatLeavesNothingBehind) {
   EXPECT_EQ(o.err, "tonbrook-render: cannot write 'keep.wav': File too large\n");
   EXPECT_EQ(Slurp(At("keep.wav")), "precious");
   EXPECT_EQ(Listing(), std::vector<std::string>{"keep.wav"});
+}
+
+// libsndfile does not report a write that fails while it closes (an
+// encoder's last frames): a limit that only the last write reaches must
+// still fail, in every format, and leave nothing behind.
+TEST_F(OutputTargetsTest, ASizeLimitAtTheLastWriteLeavesNoFileInAnyFormat) {
+  for (const char *ext : {"wav", "rf64", "flac", "aiff", "caf", "w64", "raw"}) {
+    std::string whole = std::string("whole.") + ext, cut = std::string("cut.") + ext;
+    Outcome o = Run({"white", "--tick", "5", "--seconds", "3", "-q", "-o", whole});
+    ASSERT_EQ(o.status, 0) << ext << ": " << o.err;
+    rlim_t size = (rlim_t)fs::file_size(At(whole));
+    o = Run({"white", "--tick", "5", "--seconds", "3", "-q", "-o", cut}, WithFileLimit(size - 1));
+    EXPECT_EQ(o.status, 1) << ext << ": " << o.err;
+    EXPECT_EQ(o.err, "tonbrook-render: cannot write '" + cut + "': File too large\n") << ext;
+    EXPECT_EQ(Listing(), std::vector<std::string>{whole}) << ext;
+    fs::remove(At(whole));
+  }
+}
+
+TEST_F(OutputTargetsTest, ABlockDeviceOrADirectoryIsRefused) {
+  fs::create_directory(At("sub"));
+  std::vector<std::pair<std::string, std::string>> cases{{"sub", "it is a directory"}};
+  // A block device number no driver serves: a fault here writes nothing.
+  if (geteuid() == 0 && mknod(At("disk").c_str(), S_IFBLK | 0666, makedev(240, 0)) == 0)
+    cases.push_back({"disk", "it is a block device"});
+  for (const auto &[name, why] : cases) {
+    Outcome o = Run({"sine", "-q", "-o", name});
+    EXPECT_EQ(o.status, 2) << name;
+    EXPECT_EQ(o.err.rfind("tonbrook-render: cannot write '" + name + "': " + why + "\n", 0), 0u) << o.err;
+  }
+  if (geteuid() == 0) {
+    EXPECT_TRUE(S_ISBLK(ModeOf(At("disk"))));
+  }
+}
+
+// Links that name no path (standard output, process substitution) lead
+// where the kernel says; the bytes are those of "-o -".
+TEST_F(OutputTargetsTest, StandardOutputAndProcessSubstitutionGetTheStream) {
+  ASSERT_EQ(Shell("sine -q -o - > dash.wav").status, 0);
+  for (const char *args : {"sine -q -o /dev/stdout | cat > out.wav", "sine -q -o /dev/stdout > out.wav",
+                           "sine -q -o /dev/fd/1 | cat > out.wav", "sine -q -o >(cat > out.wav); wait $!"}) {
+    Outcome o = Shell(args);
+    EXPECT_EQ(o.status, 0) << args << ": " << o.err;
+    EXPECT_EQ(Slurp(At("out.wav")), Slurp(At("dash.wav"))) << args;
+    fs::remove(At("out.wav"));
+  }
+  EXPECT_EQ(Listing(), std::vector<std::string>{"dash.wav"});
+}
+
+// With fs.protected_symlinks, a link that another user planted in a sticky
+// world-writable directory is not followed, not even by root: the tool
+// lets the kernel follow links, so the rule holds for it as for a shell.
+TEST_F(OutputTargetsTest, RootCannotWriteThroughAnotherUsersLinkInAStickyDirectory) {
+  if (geteuid() != 0) GTEST_SKIP() << "the case needs root";
+  const char *kKnob = "/proc/sys/fs/protected_symlinks";
+  std::string before = Slurp(kKnob);
+  if (before != "1\n" && !(std::ofstream(kKnob) << "1\n"))
+    GTEST_SKIP() << "fs.protected_symlinks is " << before << " and cannot be set here";
+  std::ofstream(At("victim")) << "precious";
+  ASSERT_EQ(mkdir(At("sticky").c_str(), 0755), 0);
+  ASSERT_EQ(chmod(At("sticky").c_str(), 01777), 0);
+  for (const char *target : {"victim", "created"}) {
+    std::string link = std::string("sticky/") + target + ".wav";
+    fs::create_symlink(At(target), At(link));
+    ASSERT_EQ(lchown(At(link).c_str(), kNobody, kNogroup), 0);
+    Outcome o = Run({"sine", "-q", "-o", link});
+    EXPECT_EQ(o.status, 2) << target;
+    EXPECT_EQ(o.err.rfind("tonbrook-render: cannot write '" + link + "': Permission denied\n", 0), 0u) << o.err;
+  }
+  if (before != "1\n") std::ofstream(kKnob) << before;
+  EXPECT_EQ(Slurp(At("victim")), "precious");
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"sticky", "victim"}));
 }
 
 TEST_F(OutputTargetsTest, TheLongestNamesAFolderTakesAreWritten) {
