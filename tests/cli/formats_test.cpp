@@ -3,6 +3,7 @@
 // 44-byte writer made it; gain, channels, exact frequencies and the summary.
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <sstream>
@@ -117,6 +118,45 @@ TEST_F(FormatsTest, EveryFormatHoldsTheSamplesAndAPipeGetsTheSameFile) {
         EXPECT_EQ(Slurp(At(file)), Slurp(At(std::string("p.") + ext))) << ext;
       }
     }
+  }
+}
+
+// A reader that detects the format from its first read (SoX) gets the
+// header and the first samples together, every time.
+TEST_F(FormatsTest, SoxReadsEveryStreamFromAPipe) {
+  if (access("/usr/bin/sox", X_OK) != 0) GTEST_SKIP() << "sox is not installed";
+  for (const char *format : {"wav", "aiff", "flac", "rf64"}) {
+    int read = 0;
+    for (int run = 0; run < 20; run++)
+      read += Shell(std::string("sine 1000 --seconds 5 -q --format ") + format + " -o - | sox - -n stat").status == 0;
+    EXPECT_EQ(read, 20) << format;
+  }
+}
+
+// The header of a stream says the whole length before any sample is
+// rendered, however long it is; the reader stops after the header.
+TEST_F(FormatsTest, AStreamOfADayStartsWithTheHeaderForAllOfIt) {
+  auto field = [](const std::string &b, const std::string &mark, size_t after, int width, bool big) {
+    size_t at = b.find(mark) + mark.size() + after;
+    uint64_t v = 0;
+    for (int i = 0; i < width && at + width <= b.size(); i++)
+      v |= (uint64_t)(uint8_t)b[at + (big ? width - 1 - i : i)] << (8 * i);
+    return v;
+  };
+  const struct {
+    const char *args, *mark;
+    size_t after;
+    int width;
+    bool big;
+    uint64_t expected;
+  } cases[] = {
+      {"--format rf64 --seconds 24:00:00 --rate 384000 --channels 2", "ds64", 12, 8, false, 132710400000ull},
+      {"--format caf --seconds 24:00:00 --rate 384000 --channels 2", "data", 0, 8, true, 132710400004ull},
+      {"--format aiff --seconds 4:00:00", "COMM", 6, 4, true, 635040000ull},
+  };
+  for (const auto &c : cases) {
+    ASSERT_EQ(Shell(std::string("sine -q -o - ") + c.args + " | head -c 65536 > head").status, 0) << c.args;
+    EXPECT_EQ(field(Slurp(At("head")), c.mark, c.after, c.width, c.big), c.expected) << c.args;
   }
 }
 
