@@ -3,8 +3,10 @@
  * the program puts them in its loop buffer, and writes them to a sound file,
  * or plays them through the sound engine or on a chosen device.
  */
+#include <errno.h>
 #include <signal.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <algorithm>
 #include <cmath>
@@ -27,14 +29,41 @@ namespace {
 // goes to it as it is.
 constexpr size_t kBlockFrames = 1 << 16, kDirectFrames = 1 << 12;
 
+/* text with every control character shown as an escape (\x1b), so that
+ * what the user typed or a file is named cannot drive the terminal. */
+std::string Printable(const std::string &text) {
+  std::string shown;
+  for (size_t i = 0; i < text.size(); i++) {
+    unsigned char c = (unsigned char)text[i];
+    // C1 controls arrive in UTF-8 as 0xC2 0x80..0x9F.
+    bool c1 = c == 0xC2 && i + 1 < text.size() && (unsigned char)text[i + 1] >= 0x80 &&
+              (unsigned char)text[i + 1] <= 0x9F;
+    if (c < 0x20 || c == 0x7F || c1) {
+      char escape[8];
+      snprintf(escape, sizeof escape, "\\x%02x", c1 ? (unsigned char)text[++i] : c);
+      shown += escape;
+    } else {
+      shown += (char)c;
+    }
+  }
+  return shown;
+}
+
 int UsageError(const std::string &fault) {
-  fprintf(stderr, "tonbrook-render: %s\nTry 'tonbrook-render --help'.\n", fault.c_str());
+  fprintf(stderr, "tonbrook-render: %s\nTry 'tonbrook-render --help'.\n", Printable(fault).c_str());
   return 2;
 }
 
 int RuntimeError(const std::string &fault) {
-  fprintf(stderr, "tonbrook-render: %s\n", fault.c_str());
+  fprintf(stderr, "tonbrook-render: %s\n", Printable(fault).c_str());
   return 1;
+}
+
+/* Exit status 0 when everything printed on standard output reached it; 1,
+ * saying why, when it did not (a full disk, a closed pipe). */
+int FinishStandardOutput() {
+  if (fflush(stdout) == 0 && !ferror(stdout)) return 0;
+  return RuntimeError(std::string("cannot write to standard output: ") + strerror(errno ? errno : EIO));
 }
 
 uint64_t TotalSamples(const cli::Options &opt) {
@@ -71,6 +100,12 @@ void WarnAboutFrequency(const cli::Options &opt, float snapped) {
   if (opt.requestedHz > opt.rate / 2.0f)
     fprintf(stderr, "tonbrook-render: warning: %s Hz is above half the sample rate (%s Hz) and aliases\n",
             cli::FormatHz(opt.requestedHz).c_str(), cli::FormatHz(opt.rate / 2.0f).c_str());
+  else if (opt.requestedHz < snapped && snapped > opt.rate / 2.0f)
+    fprintf(stderr,
+            "tonbrook-render: warning: %s Hz is below one cycle per loop buffer; it is raised to %s Hz, which is "
+            "above half the sample rate (%s Hz) and aliases\n",
+            cli::FormatHz(opt.requestedHz).c_str(), cli::FormatHz(snapped).c_str(),
+            cli::FormatHz(opt.rate / 2.0f).c_str());
   else if (opt.requestedHz < snapped)
     fprintf(stderr, "tonbrook-render: warning: %s Hz is below one cycle per loop buffer; it is raised to %s Hz\n",
             cli::FormatHz(opt.requestedHz).c_str(), cli::FormatHz(snapped).c_str());
@@ -122,7 +157,13 @@ int RunPlay(cli::Options opt) {
       fprintf(stderr, "playing:   on %s until Ctrl+C\n", where.c_str());
   }
   bool ok = cli::UsesEngine(opt) ? cli::Play(opt, &error) : cli::PlayOnDevice(opt, *device, &error);
-  return ok ? 0 : RuntimeError(error);
+  if (!ok) return RuntimeError(error);
+  // Stopped by an interrupt: end by it, as a shell loop expects.
+  if (int sig = cli::StopSignal()) {
+    signal(sig, SIG_DFL);
+    raise(sig);
+  }
+  return 0;
 }
 
 // Gathers shaped frames and hands them to the file a block at a time.
@@ -225,15 +266,15 @@ int main(int argc, char **argv) {
   const cli::Options &opt = parsed.options;
   if (opt.help) {
     fputs(cli::Usage(), stdout);
-    return 0;
+    return FinishStandardOutput();
   }
   if (opt.version) {
     puts("tonbrook-render " TONBROOK_VERSION);
-    return 0;
+    return FinishStandardOutput();
   }
   if (opt.listDevices) {
     std::string error;
-    return cli::ListDevices(&error) ? 0 : RuntimeError(error);
+    return cli::ListDevices(&error) ? FinishStandardOutput() : RuntimeError(error);
   }
   return opt.play ? RunPlay(opt) : RunRender(opt);
 }

@@ -109,7 +109,13 @@ class Parser {
   explicit Parser(const std::vector<std::string> &args) : args_(args) {}
 
   ParseResult Run() {
-    for (pos_ = 0; pos_ < args_.size() && error_.empty(); pos_++) Take(args_[pos_]);
+    for (pos_ = 0; pos_ < args_.size() && error_.empty(); pos_++) {
+      if (!optionsEnded_ && args_[pos_] == "--") {
+        optionsEnded_ = true;
+      } else {
+        Take(args_[pos_]);
+      }
+    }
     if (error_.empty() && !opt_.help && !opt_.version && !opt_.listDevices) Check();
     return {opt_, error_};
   }
@@ -130,7 +136,7 @@ class Parser {
   }
 
   void Take(const std::string &arg) {
-    if (arg.size() > 1 && arg[0] == '-' && !LooksLikeNumber(arg)) {
+    if (!optionsEnded_ && arg.size() > 1 && arg[0] == '-' && !LooksLikeNumber(arg)) {
       TakeOption(arg);
     } else {
       TakePositional(arg);
@@ -211,6 +217,7 @@ class Parser {
   void TakeFormat(const std::string &text) {
     if (std::optional<Container> c = ContainerByName(text)) {
       format_ = *c;
+      formatText_ = text;
     } else {
       Fail("unknown format '" + text + "' (wav, rf64, flac, aiff, caf, w64 or raw)");
     }
@@ -308,6 +315,8 @@ class Parser {
     if (opt_.play && opt_.outputPath) return Fail("--play cannot be combined with -o");
     if (opt_.play && opt_.tick) return Fail("--play seeds the noise from the clock; --tick is for files");
     if (opt_.raw && !opt_.outputPath) return Fail("--raw needs -o FILE");
+    if (opt_.raw && format_ && *format_ != Container::kRaw)
+      return Fail("--raw writes raw samples; it cannot be combined with --format " + formatText_);
     if (format_ && !opt_.outputPath) return Fail("--format needs -o FILE");
     if (opt_.outputPath) CheckContainer();
   }
@@ -344,6 +353,8 @@ class Parser {
   std::string frequencyText_ = "500";
   std::string secondsText_;
   std::optional<Container> format_;
+  std::string formatText_;
+  bool optionsEnded_ = false;  // after "--" every argument is a positional one
   bool channelsGiven_ = false;
   bool placementGiven_ = false;
 };

@@ -2,13 +2,16 @@
 
 #include <errno.h>
 #include <signal.h>
+#include <stdio.h>
 #include <time.h>
 
 #include <atomic>
+#include <iterator>
 #include <vector>
 
 #include <mmsystem.h>
 
+#include "devices.h"
 #include "loop_buffer.h"
 #include "sound.h"
 #include "synth.h"
@@ -17,9 +20,10 @@ namespace cli {
 
 namespace {
 
-volatile sig_atomic_t g_stopRequested = 0;
+// The signal that asked playing to stop; 0 while none has.
+volatile sig_atomic_t s_stopSignal = 0;
 
-void OnStopSignal(int) { g_stopRequested = 1; }
+void OnStopSignal(int sig) { s_stopSignal = sig; }
 
 double Seconds(const timespec &t) { return (double)t.tv_sec + (double)t.tv_nsec / 1e9; }
 
@@ -35,25 +39,28 @@ void Nap(double s) {
   clock_nanosleep(CLOCK_MONOTONIC, 0, &t, nullptr);
 }
 
-// Catches SIGINT and SIGTERM for the time of the play and restores the
-// handlers that were there before.
+// Catches SIGINT, SIGTERM and SIGHUP for the time of the play, unless the
+// program started with them ignored (nohup), and restores the handlers
+// that were there before.
 class StopSignals {
  public:
   StopSignals() {
-    g_stopRequested = 0;
+    s_stopSignal = 0;
     struct sigaction sa {};
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, &oldInt_);
-    sigaction(SIGTERM, &sa, &oldTerm_);
+    for (size_t i = 0; i < std::size(kSignals); i++) {
+      sigaction(kSignals[i], nullptr, &m_old[i]);
+      if (m_old[i].sa_handler != SIG_IGN) sigaction(kSignals[i], &sa, nullptr);
+    }
   }
   ~StopSignals() {
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
+    for (size_t i = 0; i < std::size(kSignals); i++) sigaction(kSignals[i], &m_old[i], nullptr);
   }
 
  private:
-  struct sigaction oldInt_ {}, oldTerm_ {};
+  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+  struct sigaction m_old[std::size(kSignals)] {};
 };
 
 // Passes of the loop one header plays, as the engine asks for.
@@ -108,14 +115,14 @@ void PlayFor(const Options &opt, EndlessLoop &loop, Refresh refresh) {
   lastRefresh = start;
   const double period = g_GenParams.nTimerMs / 1000.0;
   const double nap = period < kMaxNap ? period : kMaxNap;
-  while (!g_stopRequested) {
+  while (!s_stopSignal) {
     double left = opt.seconds ? *opt.seconds - Elapsed(start) : nap;
     if (left <= 0) break;
     Nap(left < nap ? left : nap);
     loop.Requeue();
     if (Elapsed(lastRefresh) < period) continue;
     clock_gettime(CLOCK_MONOTONIC, &lastRefresh);
-    if (!g_stopRequested && IsNoise(opt.waveform)) {
+    if (!s_stopSignal && IsNoise(opt.waveform)) {
       GenerateWaveform(opt.waveform, g_GenParams.fFrequency);
       refresh();
     }
@@ -136,6 +143,8 @@ std::string DeviceError(const char *what, UINT id, MMRESULT r) {
 
 }  // namespace
 
+int StopSignal() { return s_stopSignal; }
+
 bool UsesEngine(const Options &opt) { return !opt.device && opt.channels == 1 && opt.gainDb == 0.0; }
 
 bool PlayOnDevice(const Options &opt, UINT id, std::string *error) {
@@ -147,12 +156,15 @@ bool PlayOnDevice(const Options &opt, UINT id, std::string *error) {
   wfx.nBlockAlign = (WORD)(2 * opt.channels);
   wfx.nAvgBytesPerSec = wfx.nSamplesPerSec * wfx.nBlockAlign;
   HWAVEOUT hwo = NULL;
+  SoundMessages messages;
   MMRESULT r = waveOutOpen(&hwo, id, &wfx, 0, 0, CALLBACK_NULL);
+  std::string said = messages.Take();
   if (r != MMSYSERR_NOERROR) {
     *error = "no audio output device takes 16-bit " + std::string(opt.channels == 2 ? "stereo" : "mono") +
-             " PCM at " + std::to_string(opt.rate) + " Hz";
+             " PCM at " + std::to_string(opt.rate) + " Hz" + AsReason(said);
     return false;
   }
+  if (!opt.quiet) fputs(said.c_str(), stderr);
   if (!AttachLoopBuffer(opt)) {
     waveOutClose(hwo);
     *error = "out of memory for the loop buffer";
@@ -184,11 +196,15 @@ bool PlayOnDevice(const Options &opt, UINT id, std::string *error) {
 }
 
 bool Play(const Options &opt, std::string *error) {
-  if (!SoundInit(TRUE, FALSE, opt.rate, opt.length, NULL)) {
+  SoundMessages messages;
+  bool opened = SoundInit(TRUE, FALSE, opt.rate, opt.length, NULL);
+  std::string said = messages.Take();
+  if (!opened) {
     SoundShutdown();
-    *error = "no audio output device takes 16-bit mono PCM at " + std::to_string(opt.rate) + " Hz";
+    *error = "no audio output device takes 16-bit mono PCM at " + std::to_string(opt.rate) + " Hz" + AsReason(said);
     return false;
   }
+  if (!opt.quiet) fputs(said.c_str(), stderr);
   GenerateWaveform(opt.waveform, g_GenParams.fFrequency);
   StopSignals signals;
   if (SoundStartPlayback() != 0) {

@@ -273,6 +273,12 @@ TEST_F(FormatsTest, TheSummarySaysHowFarTheSnapMovedAndWarnsOfAliasesAndRaisedFr
             0u)
       << o.err;
   EXPECT_EQ(Shell("square 2 -q").err, "");
+  o = Shell("sine --length 1");
+  EXPECT_EQ(o.err.rfind("tonbrook-render: warning: 500 Hz is below one cycle per loop buffer; it is raised to 44100 Hz, "
+                        "which is above half the sample rate (22050 Hz) and aliases\n",
+                        0),
+            0u)
+      << o.err;
   o = Shell("white 30000");
   EXPECT_EQ(o.err.find("warning"), std::string::npos) << o.err;
   EXPECT_NE(o.err.find("(not used by this waveform)"), std::string::npos) << o.err;

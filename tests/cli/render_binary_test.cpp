@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -123,6 +125,7 @@ TEST_F(RenderBinaryTest, BadInputExitsTwoAndLeavesFilesAlone) {
       "sine 300000 -o keep.wav",    "sine --rate 100 -o keep.wav", "sine --length 0 -o keep.wav",
       "sine --seconds 0 -o keep.wav", "-o keep.wav",               "sine -o folder",
       "sine -o no/such/dir/x.wav",  "sine -o folder/x.wav",        "sine --tick x -o keep.wav",
+      "sine --raw --format wav -o keep.wav", "-- -o keep.wav",
   };
   bool root = geteuid() == 0;
   for (const char *args : bad) {
@@ -140,40 +143,83 @@ TEST_F(RenderBinaryTest, BadInputExitsTwoAndLeavesFilesAlone) {
 }
 
 // The file being written is unnamed until it is complete, so not even a
-// kill leaves anything; an interrupt ends the tool by that signal.
-TEST_F(RenderBinaryTest, AnInterruptedRenderLeavesNothingBehind) {
-  for (int sig : {SIGINT, SIGTERM, SIGKILL}) {
+// kill leaves anything; an interrupt ends the tool by that signal, as a
+// shell loop expects, rendering or playing; a hang-up ignored from the
+// start (nohup) stays ignored.
+TEST_F(RenderBinaryTest, AnInterruptEndsTheToolByItsSignalAndLeavesNothingBehind) {
+  const std::vector<const char *> kRender{"white", "--rate", "384000", "--seconds", "86400", "--raw", "-o", "long.raw"};
+  const std::vector<const char *> kPlay{"sine", "--play", "-q"};
+  const struct {
+    const std::vector<const char *> &args;
+    std::vector<int> sent;
+    bool hangUpIgnored;
+  } cases[] = {
+      {kRender, {SIGINT}, false},         {kRender, {SIGTERM}, false}, {kRender, {SIGKILL}, false},
+      {kRender, {SIGHUP, SIGINT}, true},  {kPlay, {SIGINT}, false},    {kPlay, {SIGHUP, SIGTERM}, true},
+  };
+  for (const auto &c : cases) {
+    std::string what = std::string(c.args[0]) + " " + strsignal(c.sent.back());
     pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       if (chdir(m_dir.c_str()) != 0) _exit(99);
-      execl(TONBROOK_RENDER, TONBROOK_RENDER, "white", "--rate", "384000", "--seconds", "86400", "--raw", "-o",
-            "long.raw", (char *)nullptr);
+      if (c.hangUpIgnored) signal(SIGHUP, SIG_IGN);
+      setenv("SDL_AUDIODRIVER", "dummy", 1);
+      std::vector<char *> argv{(char *)TONBROOK_RENDER};
+      for (const char *a : c.args) argv.push_back((char *)a);
+      argv.push_back(nullptr);
+      execv(TONBROOK_RENDER, argv.data());
       _exit(98);
     }
-    // Wait until the tool holds a file in the folder, then interrupt it.
+    // Wait until the tool holds a file in the folder (or, playing, a
+    // moment), then send the signals.
     std::string fds = "/proc/" + std::to_string(pid) + "/fd";
     bool writing = false;
-    for (int i = 0; i < 5000 && !writing; i++) {
+    for (int i = 0; i < (c.args == kPlay ? 300 : 5000) && !writing; i++) {
       std::error_code ec;
       for (auto it = fs::directory_iterator(fds, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
         writing = writing || fs::read_symlink(it->path(), ec).string().rfind(m_dir + "/", 0) == 0;
       if (!writing) usleep(1000);
     }
-    kill(pid, sig);
+    for (int sig : c.sent) {
+      kill(pid, sig);
+      usleep(100000);
+    }
     int status = 0;
     waitpid(pid, &status, 0);
-    EXPECT_TRUE(writing) << sig;
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig << ": status " << status;
-    EXPECT_TRUE(Listing().empty()) << sig;
+    EXPECT_TRUE(writing || c.args == kPlay) << what;
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.sent.back()) << what << ": status " << status;
+    EXPECT_TRUE(Listing().empty()) << what;
   }
 }
 
-TEST_F(RenderBinaryTest, HelpGoesToStandardOutput) {
+TEST_F(RenderBinaryTest, HelpGoesToStandardOutputAndAFullOneIsAnError) {
   Outcome o = Shell("--help > help.txt");
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.err, "");
   EXPECT_EQ(Slurp(m_dir + "/help.txt").rfind("usage: tonbrook-render WAVEFORM", 0), 0u);
+  if (geteuid() != 0) GTEST_SKIP() << "making a full device node needs root";
+  ASSERT_EQ(mknod(At("full").c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
+  for (const char *args : {"--help > full", "--version > full", "--list-devices > full"}) {
+    o = Shell(args, "SDL_AUDIODRIVER=dummy");
+    EXPECT_EQ(o.status, 1) << args;
+    EXPECT_EQ(o.err, "tonbrook-render: cannot write to standard output: No space left on device\n") << args;
+  }
+}
+
+// "--" ends the options; names the tool echoes are shown with their
+// control characters escaped.
+TEST_F(RenderBinaryTest, OptionsEndAtTwoDashesAndControlCharactersAreEscaped) {
+  Outcome o = Run({"-q", "-o", "-x.wav", "--", "sine", "-440"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(Listing(), std::vector<std::string>{"-x.wav"});
+  o = Run({"sine", "-o", "bad\x1b[2Jname\x7f.ogg"});
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.err.rfind("tonbrook-render: unknown file extension in 'bad\\x1b[2Jname\\x7f.ogg' (use --format)\n", 0),
+            0u)
+      << o.err;
+  o = Run({"si\u009bne"});
+  EXPECT_EQ(o.err.rfind("tonbrook-render: unknown waveform 'si\\x9bne'\n", 0), 0u) << o.err;
 }
 
 }  // namespace
