@@ -8,20 +8,33 @@
 namespace cli {
 
 void SignalStats::Add(const int16_t *samples, size_t count) {
-  // Whole blocks in integers, which is exact and quick; their sums in double.
-  constexpr size_t kBlock = 1 << 16;
-  for (size_t from = 0; from < count; from += kBlock) {
-    size_t n = std::min(kBlock, count - from);
-    int peak = peak_;
-    int64_t sum = 0;
-    for (size_t i = 0; i < n; i++) {
-      int s = samples[from + i];
-      peak = std::max(peak, std::abs(s));
-      sum += (int64_t)s * s;
+  // Lowest and highest apart, and squares in integers, which is exact; the
+  // whole rows of kRow samples run in vectors, the rest one by one.
+  constexpr size_t kRow = 64;
+  int16_t lo = 0, hi = 0;
+  uint64_t sum = 0;
+  size_t i = 0;
+  for (; i + kRow <= count; i += kRow) {
+    uint64_t rowSum = 0;
+    int16_t rowLo = 0, rowHi = 0;
+    for (size_t j = 0; j < kRow; j++) {
+      int16_t s = samples[i + j];
+      rowLo = std::min(rowLo, s);
+      rowHi = std::max(rowHi, s);
+      rowSum += (uint32_t)((int32_t)s * s);
     }
-    peak_ = peak;
-    sumSquares_ += (double)sum;
+    lo = std::min(lo, rowLo);
+    hi = std::max(hi, rowHi);
+    sum += rowSum;
   }
+  for (; i < count; i++) {
+    int16_t s = samples[i];
+    lo = std::min(lo, s);
+    hi = std::max(hi, s);
+    sum += (uint32_t)((int32_t)s * s);
+  }
+  peak_ = std::max({peak_, -(int)lo, (int)hi});
+  sumSquares_ += (double)sum;
   count_ += count;
 }
 
