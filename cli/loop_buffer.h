@@ -34,8 +34,8 @@ class Shaper {
  public:
   explicit Shaper(const Options &opt);
   // True when the samples go out as they are.
-  bool Identity() const { return factor_ == 1.0 && channels_ == 1; }
-  int Channels() const { return channels_; }
+  bool Identity() const { return m_factor == 1.0 && m_channels == 1; }
+  int Channels() const { return m_channels; }
   // Writes count frames for count mono samples to out. Each sample is
   // multiplied by the gain factor in double precision and rounded to the
   // nearest integer, halves away from zero.
@@ -44,9 +44,9 @@ class Shaper {
   int16_t Scaled(int16_t s) const;
 
  private:
-  double factor_;
-  int channels_;
-  Placement placement_;
+  double m_factor;
+  int m_channels;
+  Placement m_placement;
 };
 
 }  // namespace cli

@@ -169,33 +169,33 @@ int RunPlay(cli::Options opt) {
 // Gathers shaped frames and hands them to the file a block at a time.
 class BlockWriter {
  public:
-  BlockWriter(cli::SoundFile *file, int channels) : file_(file), channels_(channels) {
-    block_.resize(kBlockFrames * channels);
+  BlockWriter(cli::SoundFile *file, int channels) : m_file(file), m_channels(channels) {
+    m_block.resize(kBlockFrames * channels);
   }
   bool Put(const int16_t *frames, size_t count) {
-    if (!file_) return true;
-    if (used_ == 0 && count >= kDirectFrames) return file_->Write(frames, count);
+    if (!m_file) return true;
+    if (m_used == 0 && count >= kDirectFrames) return m_file->Write(frames, count);
     while (count > 0) {
-      size_t n = std::min(count, kBlockFrames - used_);
-      std::copy(frames, frames + n * channels_, block_.begin() + (ptrdiff_t)(used_ * channels_));
-      used_ += n;
-      frames += n * channels_;
+      size_t n = std::min(count, kBlockFrames - m_used);
+      std::copy(frames, frames + n * m_channels, m_block.begin() + (ptrdiff_t)(m_used * m_channels));
+      m_used += n;
+      frames += n * m_channels;
       count -= n;
-      if (used_ == kBlockFrames && !Flush()) return false;
+      if (m_used == kBlockFrames && !Flush()) return false;
     }
     return true;
   }
   bool Flush() {
-    bool ok = !file_ || used_ == 0 || file_->Write(block_.data(), used_);
-    used_ = 0;
+    bool ok = !m_file || m_used == 0 || m_file->Write(m_block.data(), m_used);
+    m_used = 0;
     return ok;
   }
 
  private:
-  cli::SoundFile *file_;
-  int channels_;
-  std::vector<int16_t> block_;
-  size_t used_ = 0;
+  cli::SoundFile *m_file;
+  int m_channels;
+  std::vector<int16_t> m_block;
+  size_t m_used = 0;
 };
 
 // Renders every pass and writes it; the levels go to *stats. A periodic

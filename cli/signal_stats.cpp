@@ -33,25 +33,25 @@ void SignalStats::Add(const int16_t *samples, size_t count) {
     hi = std::max(hi, s);
     sum += (uint32_t)((int32_t)s * s);
   }
-  peak_ = std::max({peak_, -(int)lo, (int)hi});
-  sumSquares_ += (double)sum;
-  count_ += count;
+  m_peak = std::max({m_peak, -(int)lo, (int)hi});
+  m_sumSquares += (double)sum;
+  m_count += count;
 }
 
 void SignalStats::AddRepeated(const SignalStats &other, uint64_t times) {
   if (times == 0) return;
-  peak_ = std::max(peak_, other.peak_);
-  sumSquares_ += other.sumSquares_ * (double)times;
-  count_ += other.count_ * times;
+  m_peak = std::max(m_peak, other.m_peak);
+  m_sumSquares += other.m_sumSquares * (double)times;
+  m_count += other.m_count * times;
 }
 
 double SignalStats::PeakDbfs() const {
-  return peak_ ? 20.0 * std::log10(peak_ / 32768.0) : -INFINITY;
+  return m_peak ? 20.0 * std::log10(m_peak / 32768.0) : -INFINITY;
 }
 
 double SignalStats::RmsDbfs() const {
-  if (count_ == 0 || sumSquares_ == 0.0) return -INFINITY;
-  return 20.0 * std::log10(std::sqrt(sumSquares_ / (double)count_) / 32768.0);
+  if (m_count == 0 || m_sumSquares == 0.0) return -INFINITY;
+  return 20.0 * std::log10(std::sqrt(m_sumSquares / (double)m_count) / 32768.0);
 }
 
 std::string FormatDbfs(double dbfs) {
