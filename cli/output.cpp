@@ -169,8 +169,12 @@ std::unique_ptr<OutputFile> OutputFile::Open(const std::string &path, std::strin
       close(dir);
       int made = open(path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0600);
       std::string real = made >= 0 ? RealPath(made) : "";
+      struct stat now;
       if (made < 0) {
         ok = out->Fail(strerror(errno));
+      } else if (fstat(made, &now) == 0 && now.st_size > 0) {
+        // Someone else made the file meanwhile: it is replaced like any.
+        ok = out->OpenFound(made);
       } else if (real.empty() || unlink(real.c_str()) != 0) {
         ok = out->Fail("it changed while it was being opened");
       } else {
