@@ -35,6 +35,7 @@ void DetachLoopBuffer() {
 }
 
 const int16_t *LoopSamples() { return (const int16_t *)g_pOutData[0]; }
+SHORT *MutableLoopSamples() { return g_pOutData[0]; }
 
 std::optional<int> ExactLength(int rate, float hz) {
   GenParams saved = g_GenParams;

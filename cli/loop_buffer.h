@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 
+#include <windows.h>
+
 #include "options.h"
 
 namespace cli {
@@ -22,8 +24,9 @@ void SetParams(const Options &opt);
 bool AttachLoopBuffer(const Options &opt);
 void DetachLoopBuffer();
 
-// The loop buffer's samples.
+// The loop buffer's samples; the second for rendering into them.
 const int16_t *LoopSamples();
+SHORT *MutableLoopSamples();
 
 // The shortest loop length, up to the largest one, for which the snapped
 // frequency is the requested one; none when there is no such length.

@@ -72,14 +72,30 @@ uint64_t TotalSamples(const cli::Options &opt) {
   return n < 1 ? 1 : (uint64_t)n;
 }
 
-// Renders the loop buffer for pass p. Periodic signals are the same on every
-// pass; noise is rendered afresh, seeded with the tick at that pass.
-void RenderPass(const cli::Options &opt, uint64_t pass, DWORD firstTick) {
-  if (pass > 0 && !cli::IsNoise(opt.waveform)) return;
-  DWORD tick = firstTick + (DWORD)(pass * (uint64_t)opt.length * 1000u / (uint64_t)opt.rate);
+// The tick at which pass p starts: passes follow one another in time.
+DWORD PassTick(const cli::Options &opt, uint64_t pass, DWORD firstTick) {
+  return firstTick + (DWORD)(pass * (uint64_t)opt.length * 1000u / (uint64_t)opt.rate);
+}
+
+// Renders pass p of passes and returns its samples. Periodic signals are
+// the same on every pass: the loop buffer as it is. Noise is rendered
+// afresh, seeded with the tick at that pass; pink noise two passes at a
+// time, which is quicker, the second kept in *spare until its turn.
+const int16_t *RenderPass(const cli::Options &opt, uint64_t pass, uint64_t passes, DWORD firstTick,
+                          std::vector<int16_t> *spare) {
+  if (pass > 0 && !cli::IsNoise(opt.waveform)) return cli::LoopSamples();
+  if (opt.waveform == WF_PINK_NOISE && pass % 2 == 1) return spare->data();
+  if (opt.waveform == WF_PINK_NOISE && pass + 1 < passes) {
+    spare->resize((size_t)opt.length);
+    RenderPinkNoisePair(cli::MutableLoopSamples(), PassTick(opt, pass, firstTick), spare->data(),
+                        PassTick(opt, pass + 1, firstTick), opt.length);
+    return cli::LoopSamples();
+  }
+  DWORD tick = PassTick(opt, pass, firstTick);
   plat::SetTickSource([tick] { return tick; });
   GenerateWaveform(opt.waveform, g_GenParams.fFrequency);
   plat::SetTickSource(nullptr);
+  return cli::LoopSamples();
 }
 
 // The summary's frequency line: requested, snapped, and how far apart.
@@ -198,9 +214,10 @@ class BlockWriter {
   size_t m_used = 0;
 };
 
-// Renders every pass and writes it; the levels go to *stats. A periodic
-// signal is rendered, shaped and measured once, and its frames repeated.
-// Without gain or a second channel the loop buffer goes out as it is.
+// Renders every pass and writes it; the levels go to *stats unless quiet.
+// A periodic signal is rendered, shaped and measured once, and its frames
+// repeated. Without gain or a second channel the loop buffer goes out as it
+// is.
 bool RenderAll(const cli::Options &opt, cli::SoundFile *file, cli::SignalStats *stats) {
   cli::Shaper shaper(opt);
   uint64_t total = TotalSamples(opt);
@@ -210,25 +227,29 @@ bool RenderAll(const cli::Options &opt, cli::SoundFile *file, cli::SignalStats *
     mono.resize((size_t)opt.length);
     shaped.resize((size_t)opt.length * opt.channels);
   }
+  uint64_t passes = (total + (uint64_t)opt.length - 1) / (uint64_t)opt.length;
+  std::vector<int16_t> spare;
   const int16_t *level = cli::LoopSamples(), *frames = cli::LoopSamples();
   cli::SignalStats passStats;
   BlockWriter writer(file, opt.channels);
   for (uint64_t pass = 0, done = 0; done < total; pass++) {
     size_t n = (size_t)std::min<uint64_t>((uint64_t)opt.length, total - done);
     if (pass == 0 || cli::IsNoise(opt.waveform)) {
-      RenderPass(opt, pass, firstTick);
+      const int16_t *samples = RenderPass(opt, pass, passes, firstTick, &spare);
+      level = frames = samples;
       if (!shaper.Identity()) {
-        for (int i = 0; i < opt.length; i++) mono[i] = shaper.Scaled(cli::LoopSamples()[i]);
-        shaper.Shape(cli::LoopSamples(), (size_t)opt.length, shaped.data());
+        for (int i = 0; i < opt.length; i++) mono[i] = shaper.Scaled(samples[i]);
+        shaper.Shape(samples, (size_t)opt.length, shaped.data());
         level = mono.data();
         frames = shaped.data();
       }
       passStats = cli::SignalStats();
-      passStats.Add(level, (size_t)opt.length);
+      // Levels are only printed in the summary, which -q leaves out.
+      if (!opt.quiet) passStats.Add(level, (size_t)opt.length);
     }
     if (n == (size_t)opt.length) {
       stats->AddRepeated(passStats, 1);
-    } else {
+    } else if (!opt.quiet) {
       stats->Add(level, n);
     }
     if (!writer.Put(frames, n)) return false;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli_fixture.h"
@@ -93,15 +94,18 @@ TEST_F(RenderBinaryTest, SecondsRepeatTheLoopAndCutTheLastPass) {
   for (size_t i = 0; i < v.size(); i++) ASSERT_EQ(v[i], loop[i % 8192]) << i;
 }
 
+// Pink noise is rendered two passes at a time; each is still its own.
 TEST_F(RenderBinaryTest, NoiseIsRenderedAfreshForEveryPassAtItsTick) {
-  // Passes of 4410 samples at 44100 Hz are 100 ms apart.
-  ASSERT_EQ(Shell("white --length 4410 --seconds 0.25 --tick 4294967200 --raw -o n.raw").status, 0);
-  std::vector<int16_t> v = Le16Samples(Slurp(m_dir + "/n.raw"), 0);
-  ASSERT_EQ(v.size(), 11025u);
-  for (int pass = 0; pass < 3; pass++) {
-    std::vector<int16_t> expect = Reference(WF_WHITE_NOISE, 0.0f, 44100, 4410, 4294967200u + pass * 100u);
-    size_t n = std::min<size_t>(4410, v.size() - pass * 4410);
-    EXPECT_TRUE(std::equal(expect.begin(), expect.begin() + n, v.begin() + pass * 4410)) << pass;
+  for (const auto &[name, code] : {std::pair<const char *, int>{"white", WF_WHITE_NOISE}, {"pink", WF_PINK_NOISE}}) {
+    // Passes of 4410 samples at 44100 Hz are 100 ms apart.
+    ASSERT_EQ(Shell(std::string(name) + " --length 4410 --seconds 0.25 --tick 4294967200 --raw -o n.raw").status, 0);
+    std::vector<int16_t> v = Le16Samples(Slurp(m_dir + "/n.raw"), 0);
+    ASSERT_EQ(v.size(), 11025u);
+    for (int pass = 0; pass < 3; pass++) {
+      std::vector<int16_t> expect = Reference(code, 0.0f, 44100, 4410, 4294967200u + pass * 100u);
+      size_t n = std::min<size_t>(4410, v.size() - pass * 4410);
+      EXPECT_TRUE(std::equal(expect.begin(), expect.begin() + n, v.begin() + pass * 4410)) << name << " " << pass;
+    }
   }
 }
 
