@@ -2,8 +2,10 @@
 """Times tonbrook-render writing a 10-minute file against SoX, in one run.
 
 Each signal is written as WAV and as raw samples to standard output (sent to
-/dev/null) and compared with `sox -n -t raw - synth 600 ...` making the same
-amount of 16-bit mono samples at 44100 Hz. Runs alternate between the tools;
+/dev/null) and compared with `sox -D -r 44100 -n -t raw ... - synth 600 ...`
+making the same 16-bit mono samples at 44100 Hz, like for like: the rate
+stands before -n, so SoX generates at 44100 Hz instead of resampling, and
+-D turns off the dithering that tonbrook-render does not do either. Runs alternate between the tools;
 the medians of wall-clock and CPU time (user + system) are printed with the
 ratio SoX / tonbrook-render, and the goals: periodic waves 20 times faster,
 white noise 10 times, pink noise 2.5 times. Benchmarks measure; nothing here
@@ -53,7 +55,7 @@ def main():
     print("%-7s %-4s %9s %9s %9s %9s %8s %8s %6s" %
           ("signal", "out", "tb wall", "sox wall", "tb cpu", "sox cpu", "wall x", "cpu x", "goal"))
     for name, waveform, synth, goal in SIGNALS:
-        sox = ["sox", "-n", "-t", "raw", "-r", "44100", "-b", "16", "-e", "signed", "-c", "1", "-",
+        sox = ["sox", "-D", "-r", "44100", "-n", "-t", "raw", "-b", "16", "-e", "signed", "-c", "1", "-",
                "synth", secs, synth, "440"]
         for out, extra in (("wav", []), ("raw", ["--raw"])):
             tb = [a.tool, waveform, "440", "--seconds", secs, "-q", "-o", "-"] + extra

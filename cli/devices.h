@@ -14,14 +14,38 @@
 
 namespace cli {
 
-// Prints "N: NAME" for every output device on standard output. False with
-// *error set when there is none.
+/* Prints "N: NAME" for every output device on standard output. False with
+ * *error set when there is none. */
 bool ListDevices(std::string *error);
 
-// The device opt.device names, by number or by name (the whole name, else
-// the one name that contains it, ignoring case); WAVE_MAPPER without
-// --device. None with *error set when no device matches.
+/* The device opt.device names, by number or by name (the whole name, else
+ * the one name that contains it, ignoring case); WAVE_MAPPER without
+ * --device. None with *error set when no device matches. */
 std::optional<UINT> ChooseDevice(const Options &opt, std::string *error);
+
+/* Gathers what the sound system writes on standard error while it opens a
+ * device, from construction until Take, instead of showing it, so that a
+ * failure is told once, in one line, and -q silences the rest. Standard
+ * error is as it was after Take or destruction; what was gathered and not
+ * taken is then shown. */
+class SoundMessages {
+ public:
+  SoundMessages();
+  ~SoundMessages();
+  SoundMessages(const SoundMessages &) = delete;
+  SoundMessages &operator=(const SoundMessages &) = delete;
+
+  /* Ends the gathering and returns the text. */
+  std::string Take();
+
+ private:
+  int m_saved = -1;   // standard error as it was
+  int m_memory = -1;  // where it goes meanwhile
+};
+
+/* The gathered messages as the end of an error line: " (first; second)",
+ * each without the program's prefix; empty when there are none. */
+std::string AsReason(const std::string &messages);
 
 }  // namespace cli
 

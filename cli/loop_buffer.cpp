@@ -35,6 +35,7 @@ void DetachLoopBuffer() {
 }
 
 const int16_t *LoopSamples() { return (const int16_t *)g_pOutData[0]; }
+SHORT *MutableLoopSamples() { return g_pOutData[0]; }
 
 std::optional<int> ExactLength(int rate, float hz) {
   GenParams saved = g_GenParams;
@@ -56,24 +57,24 @@ std::optional<int> ExactLength(int rate, float hz) {
 }
 
 Shaper::Shaper(const Options &opt)
-    : factor_(opt.gainDb == 0.0 ? 1.0 : std::pow(10.0, opt.gainDb / 20.0)),
-      channels_(opt.channels),
-      placement_(opt.placement) {}
+    : m_factor(opt.gainDb == 0.0 ? 1.0 : std::pow(10.0, opt.gainDb / 20.0)),
+      m_channels(opt.channels),
+      m_placement(opt.placement) {}
 
 int16_t Shaper::Scaled(int16_t s) const {
-  return factor_ == 1.0 ? s : (int16_t)std::round((double)s * factor_);
+  return m_factor == 1.0 ? s : (int16_t)std::round((double)s * m_factor);
 }
 
 void Shaper::Shape(const int16_t *mono, size_t count, int16_t *out) const {
-  if (channels_ == 1) {
-    if (factor_ == 1.0) {
+  if (m_channels == 1) {
+    if (m_factor == 1.0) {
       memcpy(out, mono, count * sizeof *mono);
     } else {
       for (size_t i = 0; i < count; i++) out[i] = Scaled(mono[i]);
     }
     return;
   }
-  bool left = placement_ != Placement::kRight, right = placement_ != Placement::kLeft;
+  bool left = m_placement != Placement::kRight, right = m_placement != Placement::kLeft;
   for (size_t i = 0; i < count; i++) {
     int16_t s = Scaled(mono[i]);
     out[2 * i] = left ? s : 0;

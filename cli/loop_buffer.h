@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 
+#include <windows.h>
+
 #include "options.h"
 
 namespace cli {
@@ -22,8 +24,9 @@ void SetParams(const Options &opt);
 bool AttachLoopBuffer(const Options &opt);
 void DetachLoopBuffer();
 
-// The loop buffer's samples.
+// The loop buffer's samples; the second for rendering into them.
 const int16_t *LoopSamples();
+SHORT *MutableLoopSamples();
 
 // The shortest loop length, up to the largest one, for which the snapped
 // frequency is the requested one; none when there is no such length.
@@ -34,8 +37,8 @@ class Shaper {
  public:
   explicit Shaper(const Options &opt);
   // True when the samples go out as they are.
-  bool Identity() const { return factor_ == 1.0 && channels_ == 1; }
-  int Channels() const { return channels_; }
+  bool Identity() const { return m_factor == 1.0 && m_channels == 1; }
+  int Channels() const { return m_channels; }
   // Writes count frames for count mono samples to out. Each sample is
   // multiplied by the gain factor in double precision and rounded to the
   // nearest integer, halves away from zero.
@@ -44,9 +47,9 @@ class Shaper {
   int16_t Scaled(int16_t s) const;
 
  private:
-  double factor_;
-  int channels_;
-  Placement placement_;
+  double m_factor;
+  int m_channels;
+  Placement m_placement;
 };
 
 }  // namespace cli

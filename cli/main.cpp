@@ -3,8 +3,10 @@
  * the program puts them in its loop buffer, and writes them to a sound file,
  * or plays them through the sound engine or on a chosen device.
  */
+#include <errno.h>
 #include <signal.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <algorithm>
 #include <cmath>
@@ -27,14 +29,41 @@ namespace {
 // goes to it as it is.
 constexpr size_t kBlockFrames = 1 << 16, kDirectFrames = 1 << 12;
 
+/* text with every control character shown as an escape (\x1b), so that
+ * what the user typed or a file is named cannot drive the terminal. */
+std::string Printable(const std::string &text) {
+  std::string shown;
+  for (size_t i = 0; i < text.size(); i++) {
+    unsigned char c = (unsigned char)text[i];
+    // C1 controls arrive in UTF-8 as 0xC2 0x80..0x9F.
+    bool c1 = c == 0xC2 && i + 1 < text.size() && (unsigned char)text[i + 1] >= 0x80 &&
+              (unsigned char)text[i + 1] <= 0x9F;
+    if (c < 0x20 || c == 0x7F || c1) {
+      char escape[8];
+      snprintf(escape, sizeof escape, "\\x%02x", c1 ? (unsigned char)text[++i] : c);
+      shown += escape;
+    } else {
+      shown += (char)c;
+    }
+  }
+  return shown;
+}
+
 int UsageError(const std::string &fault) {
-  fprintf(stderr, "tonbrook-render: %s\nTry 'tonbrook-render --help'.\n", fault.c_str());
+  fprintf(stderr, "tonbrook-render: %s\nTry 'tonbrook-render --help'.\n", Printable(fault).c_str());
   return 2;
 }
 
 int RuntimeError(const std::string &fault) {
-  fprintf(stderr, "tonbrook-render: %s\n", fault.c_str());
+  fprintf(stderr, "tonbrook-render: %s\n", Printable(fault).c_str());
   return 1;
+}
+
+/* Exit status 0 when everything printed on standard output reached it; 1,
+ * saying why, when it did not (a full disk, a closed pipe). */
+int FinishStandardOutput() {
+  if (fflush(stdout) == 0 && !ferror(stdout)) return 0;
+  return RuntimeError(std::string("cannot write to standard output: ") + strerror(errno ? errno : EIO));
 }
 
 uint64_t TotalSamples(const cli::Options &opt) {
@@ -43,14 +72,30 @@ uint64_t TotalSamples(const cli::Options &opt) {
   return n < 1 ? 1 : (uint64_t)n;
 }
 
-// Renders the loop buffer for pass p. Periodic signals are the same on every
-// pass; noise is rendered afresh, seeded with the tick at that pass.
-void RenderPass(const cli::Options &opt, uint64_t pass, DWORD firstTick) {
-  if (pass > 0 && !cli::IsNoise(opt.waveform)) return;
-  DWORD tick = firstTick + (DWORD)(pass * (uint64_t)opt.length * 1000u / (uint64_t)opt.rate);
+// The tick at which pass p starts: passes follow one another in time.
+DWORD PassTick(const cli::Options &opt, uint64_t pass, DWORD firstTick) {
+  return firstTick + (DWORD)(pass * (uint64_t)opt.length * 1000u / (uint64_t)opt.rate);
+}
+
+// Renders pass p of passes and returns its samples. Periodic signals are
+// the same on every pass: the loop buffer as it is. Noise is rendered
+// afresh, seeded with the tick at that pass; pink noise two passes at a
+// time, which is quicker, the second kept in *spare until its turn.
+const int16_t *RenderPass(const cli::Options &opt, uint64_t pass, uint64_t passes, DWORD firstTick,
+                          std::vector<int16_t> *spare) {
+  if (pass > 0 && !cli::IsNoise(opt.waveform)) return cli::LoopSamples();
+  if (opt.waveform == WF_PINK_NOISE && pass % 2 == 1) return spare->data();
+  if (opt.waveform == WF_PINK_NOISE && pass + 1 < passes) {
+    spare->resize((size_t)opt.length);
+    RenderPinkNoisePair(cli::MutableLoopSamples(), PassTick(opt, pass, firstTick), spare->data(),
+                        PassTick(opt, pass + 1, firstTick), opt.length);
+    return cli::LoopSamples();
+  }
+  DWORD tick = PassTick(opt, pass, firstTick);
   plat::SetTickSource([tick] { return tick; });
   GenerateWaveform(opt.waveform, g_GenParams.fFrequency);
   plat::SetTickSource(nullptr);
+  return cli::LoopSamples();
 }
 
 // The summary's frequency line: requested, snapped, and how far apart.
@@ -71,6 +116,12 @@ void WarnAboutFrequency(const cli::Options &opt, float snapped) {
   if (opt.requestedHz > opt.rate / 2.0f)
     fprintf(stderr, "tonbrook-render: warning: %s Hz is above half the sample rate (%s Hz) and aliases\n",
             cli::FormatHz(opt.requestedHz).c_str(), cli::FormatHz(opt.rate / 2.0f).c_str());
+  else if (opt.requestedHz < snapped && snapped > opt.rate / 2.0f)
+    fprintf(stderr,
+            "tonbrook-render: warning: %s Hz is below one cycle per loop buffer; it is raised to %s Hz, which is "
+            "above half the sample rate (%s Hz) and aliases\n",
+            cli::FormatHz(opt.requestedHz).c_str(), cli::FormatHz(snapped).c_str(),
+            cli::FormatHz(opt.rate / 2.0f).c_str());
   else if (opt.requestedHz < snapped)
     fprintf(stderr, "tonbrook-render: warning: %s Hz is below one cycle per loop buffer; it is raised to %s Hz\n",
             cli::FormatHz(opt.requestedHz).c_str(), cli::FormatHz(snapped).c_str());
@@ -93,9 +144,24 @@ void Report(const cli::Options &opt, const cli::SignalStats &stats) {
   fprintf(stderr, "rms:       %s\n", cli::FormatDbfs(stats.RmsDbfs()).c_str());
 }
 
-int RunPlay(const cli::Options &opt) {
-  cli::SetParams(opt);
+/* With --exact, sets opt's loop length to the shortest that holds the
+ * frequency exactly. False with *error set when no length does. */
+bool ChooseExactLength(cli::Options *opt, std::string *error) {
+  if (!opt->exact) return true;
+  std::optional<int> length = cli::ExactLength(opt->rate, opt->requestedHz);
+  if (!length) {
+    *error = "no loop buffer of up to 1048576 samples holds " + cli::FormatHz(opt->requestedHz) + " Hz exactly at " +
+             std::to_string(opt->rate) + " Hz";
+    return false;
+  }
+  opt->length = *length;
+  return true;
+}
+
+int RunPlay(cli::Options opt) {
   std::string error;
+  if (!ChooseExactLength(&opt, &error)) return UsageError(error);
+  cli::SetParams(opt);
   std::optional<UINT> device = cli::ChooseDevice(opt, &error);
   if (!device) return RuntimeError(error);
   if (!opt.quiet) {
@@ -107,44 +173,51 @@ int RunPlay(const cli::Options &opt) {
       fprintf(stderr, "playing:   on %s until Ctrl+C\n", where.c_str());
   }
   bool ok = cli::UsesEngine(opt) ? cli::Play(opt, &error) : cli::PlayOnDevice(opt, *device, &error);
-  return ok ? 0 : RuntimeError(error);
+  if (!ok) return RuntimeError(error);
+  // Stopped by an interrupt: end by it, as a shell loop expects.
+  if (int sig = cli::StopSignal()) {
+    signal(sig, SIG_DFL);
+    raise(sig);
+  }
+  return 0;
 }
 
 // Gathers shaped frames and hands them to the file a block at a time.
 class BlockWriter {
  public:
-  BlockWriter(cli::SoundFile *file, int channels) : file_(file), channels_(channels) {
-    block_.resize(kBlockFrames * channels);
+  BlockWriter(cli::SoundFile *file, int channels) : m_file(file), m_channels(channels) {
+    m_block.resize(kBlockFrames * channels);
   }
   bool Put(const int16_t *frames, size_t count) {
-    if (!file_) return true;
-    if (used_ == 0 && count >= kDirectFrames) return file_->Write(frames, count);
+    if (!m_file) return true;
+    if (m_used == 0 && count >= kDirectFrames) return m_file->Write(frames, count);
     while (count > 0) {
-      size_t n = std::min(count, kBlockFrames - used_);
-      std::copy(frames, frames + n * channels_, block_.begin() + (ptrdiff_t)(used_ * channels_));
-      used_ += n;
-      frames += n * channels_;
+      size_t n = std::min(count, kBlockFrames - m_used);
+      std::copy(frames, frames + n * m_channels, m_block.begin() + (ptrdiff_t)(m_used * m_channels));
+      m_used += n;
+      frames += n * m_channels;
       count -= n;
-      if (used_ == kBlockFrames && !Flush()) return false;
+      if (m_used == kBlockFrames && !Flush()) return false;
     }
     return true;
   }
   bool Flush() {
-    bool ok = !file_ || used_ == 0 || file_->Write(block_.data(), used_);
-    used_ = 0;
+    bool ok = !m_file || m_used == 0 || m_file->Write(m_block.data(), m_used);
+    m_used = 0;
     return ok;
   }
 
  private:
-  cli::SoundFile *file_;
-  int channels_;
-  std::vector<int16_t> block_;
-  size_t used_ = 0;
+  cli::SoundFile *m_file;
+  int m_channels;
+  std::vector<int16_t> m_block;
+  size_t m_used = 0;
 };
 
-// Renders every pass and writes it; the levels go to *stats. A periodic
-// signal is rendered, shaped and measured once, and its frames repeated.
-// Without gain or a second channel the loop buffer goes out as it is.
+// Renders every pass and writes it; the levels go to *stats unless quiet.
+// A periodic signal is rendered, shaped and measured once, and its frames
+// repeated. Without gain or a second channel the loop buffer goes out as it
+// is.
 bool RenderAll(const cli::Options &opt, cli::SoundFile *file, cli::SignalStats *stats) {
   cli::Shaper shaper(opt);
   uint64_t total = TotalSamples(opt);
@@ -154,25 +227,29 @@ bool RenderAll(const cli::Options &opt, cli::SoundFile *file, cli::SignalStats *
     mono.resize((size_t)opt.length);
     shaped.resize((size_t)opt.length * opt.channels);
   }
+  uint64_t passes = (total + (uint64_t)opt.length - 1) / (uint64_t)opt.length;
+  std::vector<int16_t> spare;
   const int16_t *level = cli::LoopSamples(), *frames = cli::LoopSamples();
   cli::SignalStats passStats;
   BlockWriter writer(file, opt.channels);
   for (uint64_t pass = 0, done = 0; done < total; pass++) {
     size_t n = (size_t)std::min<uint64_t>((uint64_t)opt.length, total - done);
     if (pass == 0 || cli::IsNoise(opt.waveform)) {
-      RenderPass(opt, pass, firstTick);
+      const int16_t *samples = RenderPass(opt, pass, passes, firstTick, &spare);
+      level = frames = samples;
       if (!shaper.Identity()) {
-        for (int i = 0; i < opt.length; i++) mono[i] = shaper.Scaled(cli::LoopSamples()[i]);
-        shaper.Shape(cli::LoopSamples(), (size_t)opt.length, shaped.data());
+        for (int i = 0; i < opt.length; i++) mono[i] = shaper.Scaled(samples[i]);
+        shaper.Shape(samples, (size_t)opt.length, shaped.data());
         level = mono.data();
         frames = shaped.data();
       }
       passStats = cli::SignalStats();
-      passStats.Add(level, (size_t)opt.length);
+      // Levels are only printed in the summary, which -q leaves out.
+      if (!opt.quiet) passStats.Add(level, (size_t)opt.length);
     }
     if (n == (size_t)opt.length) {
       stats->AddRepeated(passStats, 1);
-    } else {
+    } else if (!opt.quiet) {
       stats->Add(level, n);
     }
     if (!writer.Put(frames, n)) return false;
@@ -182,17 +259,11 @@ bool RenderAll(const cli::Options &opt, cli::SoundFile *file, cli::SignalStats *
 }
 
 int RunRender(cli::Options opt) {
-  if (opt.exact) {
-    std::optional<int> length = cli::ExactLength(opt.rate, opt.requestedHz);
-    if (!length)
-      return UsageError("no loop buffer of up to 1048576 samples holds " + cli::FormatHz(opt.requestedHz) +
-                        " Hz exactly at " + std::to_string(opt.rate) + " Hz");
-    opt.length = *length;
-  }
+  std::string error;
+  if (!ChooseExactLength(&opt, &error)) return UsageError(error);
   std::unique_ptr<cli::OutputFile> out;
   std::unique_ptr<cli::SoundFile> file;
   if (opt.outputPath) {
-    std::string error;
     cli::RemoveTemporaryOnSignals();
     out = cli::OutputFile::Open(*opt.outputPath, &error);
     if (!out) return UsageError(error);
@@ -216,15 +287,15 @@ int main(int argc, char **argv) {
   const cli::Options &opt = parsed.options;
   if (opt.help) {
     fputs(cli::Usage(), stdout);
-    return 0;
+    return FinishStandardOutput();
   }
   if (opt.version) {
     puts("tonbrook-render " TONBROOK_VERSION);
-    return 0;
+    return FinishStandardOutput();
   }
   if (opt.listDevices) {
     std::string error;
-    return cli::ListDevices(&error) ? 0 : RuntimeError(error);
+    return cli::ListDevices(&error) ? FinishStandardOutput() : RuntimeError(error);
   }
   return opt.play ? RunPlay(opt) : RunRender(opt);
 }

@@ -106,31 +106,37 @@ bool SnapStaysInRange(int rate, int length, float hz) {
 
 class Parser {
  public:
-  explicit Parser(const std::vector<std::string> &args) : args_(args) {}
+  explicit Parser(const std::vector<std::string> &args) : m_args(args) {}
 
   ParseResult Run() {
-    for (pos_ = 0; pos_ < args_.size() && error_.empty(); pos_++) Take(args_[pos_]);
-    if (error_.empty() && !opt_.help && !opt_.version && !opt_.listDevices) Check();
-    return {opt_, error_};
+    for (m_pos = 0; m_pos < m_args.size() && m_error.empty(); m_pos++) {
+      if (!m_optionsEnded && m_args[m_pos] == "--") {
+        m_optionsEnded = true;
+      } else {
+        Take(m_args[m_pos]);
+      }
+    }
+    if (m_error.empty() && !m_opt.help && !m_opt.version && !m_opt.listDevices) Check();
+    return {m_opt, m_error};
   }
 
  private:
   void Fail(const std::string &message) {
-    if (error_.empty()) error_ = message;
+    if (m_error.empty()) m_error = message;
   }
 
   // The value of an option: "--rate=R" or the next argument.
   std::optional<std::string> Value(const std::string &name, const std::string &inlineValue, bool hasInline) {
     if (hasInline) return inlineValue;
-    if (pos_ + 1 >= args_.size()) {
+    if (m_pos + 1 >= m_args.size()) {
       Fail(name + " needs a value");
       return std::nullopt;
     }
-    return args_[++pos_];
+    return m_args[++m_pos];
   }
 
   void Take(const std::string &arg) {
-    if (arg.size() > 1 && arg[0] == '-' && !LooksLikeNumber(arg)) {
+    if (!m_optionsEnded && arg.size() > 1 && arg[0] == '-' && !LooksLikeNumber(arg)) {
       TakeOption(arg);
     } else {
       TakePositional(arg);
@@ -144,19 +150,19 @@ class Parser {
     std::string inlineValue = hasInline ? arg.substr(eq + 1) : std::string();
 
     if (name == "-h" || name == "--help") {
-      opt_.help = true;
+      m_opt.help = true;
     } else if (name == "-q" || name == "--quiet") {
-      opt_.quiet = true;
+      m_opt.quiet = true;
     } else if (name == "--version") {
-      opt_.version = true;
+      m_opt.version = true;
     } else if (name == "--raw") {
-      opt_.raw = true;
+      m_opt.raw = true;
     } else if (name == "--play") {
-      opt_.play = true;
+      m_opt.play = true;
     } else if (name == "--exact") {
-      opt_.exact = true;
+      m_opt.exact = true;
     } else if (name == "--list-devices") {
-      opt_.listDevices = true;
+      m_opt.listDevices = true;
     } else if (name == "--device") {
       if (auto v = Value(name, inlineValue, hasInline)) TakeDevice(*v);
     } else if (name == "--format") {
@@ -164,15 +170,15 @@ class Parser {
     } else if (name == "--gain") {
       if (auto v = Value(name, inlineValue, hasInline)) TakeGain(*v);
     } else if (name == "--channels") {
-      if (auto v = Value(name, inlineValue, hasInline)) opt_.channels = Bounded(name, *v, 1, 2);
-      channelsGiven_ = true;
+      if (auto v = Value(name, inlineValue, hasInline)) m_opt.channels = Bounded(name, *v, 1, 2);
+      m_channelsGiven = true;
     } else if (name == "--channel") {
       if (auto v = Value(name, inlineValue, hasInline)) TakePlacement(*v);
     } else if (name == "--rate") {
-      if (auto v = Value(name, inlineValue, hasInline)) opt_.rate = Bounded(name, *v, kMinRate, kMaxRate);
+      if (auto v = Value(name, inlineValue, hasInline)) m_opt.rate = Bounded(name, *v, kMinRate, kMaxRate);
     } else if (name == "--length") {
-      if (auto v = Value(name, inlineValue, hasInline)) opt_.length = Bounded(name, *v, kMinLength, kMaxLength);
-      opt_.lengthGiven = true;
+      if (auto v = Value(name, inlineValue, hasInline)) m_opt.length = Bounded(name, *v, kMinLength, kMaxLength);
+      m_opt.lengthGiven = true;
     } else if (name == "--seconds") {
       if (auto v = Value(name, inlineValue, hasInline)) TakeSeconds(*v);
     } else if (name == "--tick") {
@@ -203,14 +209,15 @@ class Parser {
     } else if (!(*v > 0.0 && *v <= kMaxSeconds)) {
       Fail("--seconds " + text + " is out of range (above 0, at most 86400)");
     } else {
-      opt_.seconds = *v;
-      secondsText_ = text;
+      m_opt.seconds = *v;
+      m_secondsText = text;
     }
   }
 
   void TakeFormat(const std::string &text) {
     if (std::optional<Container> c = ContainerByName(text)) {
-      format_ = *c;
+      m_format = *c;
+      m_formatText = text;
     } else {
       Fail("unknown format '" + text + "' (wav, rf64, flac, aiff, caf, w64 or raw)");
     }
@@ -223,26 +230,26 @@ class Parser {
     } else if (*v > 0.0) {
       Fail("--gain " + text + " is above 0 dB; the signals already reach full scale");
     } else {
-      opt_.gainDb = *v;
+      m_opt.gainDb = *v;
     }
   }
 
   void TakePlacement(const std::string &text) {
     if (text == "left") {
-      opt_.placement = Placement::kLeft;
+      m_opt.placement = Placement::kLeft;
     } else if (text == "right") {
-      opt_.placement = Placement::kRight;
+      m_opt.placement = Placement::kRight;
     } else if (text == "both") {
-      opt_.placement = Placement::kBoth;
+      m_opt.placement = Placement::kBoth;
     } else {
       return Fail("--channel '" + text + "' is not left, right or both");
     }
-    placementGiven_ = true;
+    m_placementGiven = true;
   }
 
   void TakeDevice(const std::string &text) {
     if (text.empty()) return Fail("--device needs a number or a name");
-    opt_.device = text;
+    m_opt.device = text;
   }
 
   void TakeTick(const std::string &text) {
@@ -250,7 +257,7 @@ class Parser {
     if (!v || *v < 0 || *v > 0xFFFFFFFFll) {
       Fail("--tick '" + text + "' is not a tick count (0 to 4294967295)");
     } else {
-      opt_.tick = (uint32_t)*v;
+      m_opt.tick = (uint32_t)*v;
     }
   }
 
@@ -258,37 +265,37 @@ class Parser {
     if (path.empty()) {
       Fail("-o needs a file name");
     } else {
-      opt_.outputPath = path;
+      m_opt.outputPath = path;
     }
   }
 
   void TakePositional(const std::string &arg) {
-    if (positionals_ == 0) {
+    if (m_positionals == 0) {
       TakeWaveform(arg);
-    } else if (positionals_ == 1) {
+    } else if (m_positionals == 1) {
       std::optional<double> v = ParseReal(arg);
       if (!v) {
         Fail("frequency '" + arg + "' is not a number");
       } else {
-        opt_.requestedHz = (float)*v;
-        frequencyText_ = arg;
+        m_opt.requestedHz = (float)*v;
+        m_frequencyText = arg;
       }
     } else {
       Fail("unexpected argument '" + arg + "'");
     }
-    positionals_++;
+    m_positionals++;
   }
 
   void TakeWaveform(const std::string &arg) {
     if (std::optional<int> code = WaveformByName(arg)) {
-      opt_.waveform = *code;
-      opt_.waveformName = arg;
+      m_opt.waveform = *code;
+      m_opt.waveformName = arg;
       return;
     }
     std::optional<int64_t> v = ParseInteger(arg);
     if (v && *v >= INT32_MIN && *v <= INT32_MAX) {
-      opt_.waveform = (int)*v;
-      opt_.waveformName = WaveformDisplayName((int)*v);
+      m_opt.waveform = (int)*v;
+      m_opt.waveformName = WaveformDisplayName((int)*v);
     } else {
       Fail("unknown waveform '" + arg + "'");
     }
@@ -296,56 +303,60 @@ class Parser {
 
   // Checks that need every option.
   void Check() {
-    if (positionals_ == 0) return Fail("missing WAVEFORM");
-    if (opt_.device) opt_.play = true;
-    if (placementGiven_ && channelsGiven_ && opt_.channels == 1)
+    if (m_positionals == 0) return Fail("missing WAVEFORM");
+    if (m_opt.device) m_opt.play = true;
+    if (m_placementGiven && m_channelsGiven && m_opt.channels == 1)
       return Fail("--channel needs two channels; it cannot be combined with --channels 1");
-    if (placementGiven_) opt_.channels = 2;
-    if (opt_.exact && opt_.lengthGiven) return Fail("--exact chooses the length; it cannot be combined with --length");
-    if (!opt_.exact && !SnapStaysInRange(opt_.rate, opt_.length, opt_.requestedHz))
-      return Fail("frequency " + frequencyText_ + " Hz is out of range for " + std::to_string(opt_.length) +
-                  "-sample buffers at " + std::to_string(opt_.rate) + " Hz");
-    if (opt_.play && opt_.outputPath) return Fail("--play cannot be combined with -o");
-    if (opt_.play && opt_.tick) return Fail("--play seeds the noise from the clock; --tick is for files");
-    if (opt_.raw && !opt_.outputPath) return Fail("--raw needs -o FILE");
-    if (format_ && !opt_.outputPath) return Fail("--format needs -o FILE");
-    if (opt_.outputPath) CheckContainer();
+    if (m_placementGiven) m_opt.channels = 2;
+    if (m_opt.exact && m_opt.lengthGiven) return Fail("--exact chooses the length; it cannot be combined with --length");
+    if (!m_opt.exact && !SnapStaysInRange(m_opt.rate, m_opt.length, m_opt.requestedHz))
+      return Fail("frequency " + m_frequencyText + " Hz is out of range for " + std::to_string(m_opt.length) +
+                  "-sample buffers at " + std::to_string(m_opt.rate) + " Hz");
+    if (m_opt.play && m_opt.outputPath) return Fail("--play cannot be combined with -o");
+    if (m_opt.play && m_opt.tick) return Fail("--play seeds the noise from the clock; --tick is for files");
+    if (m_opt.raw && !m_opt.outputPath) return Fail("--raw needs -o FILE");
+    if (m_opt.raw && m_format && *m_format != Container::kRaw)
+      return Fail("--raw writes raw samples; it cannot be combined with --format " + m_formatText);
+    if (m_format && !m_opt.outputPath) return Fail("--format needs -o FILE");
+    if (m_opt.outputPath) CheckContainer();
   }
 
   // The container: --raw, --format, the file name's extension, else WAV;
   // a WAV too long for 32-bit sizes becomes RF64.
   void CheckContainer() {
-    const std::string &path = *opt_.outputPath;
-    if (opt_.raw) {
-      opt_.container = Container::kRaw;
-    } else if (format_) {
-      opt_.container = *format_;
+    const std::string &path = *m_opt.outputPath;
+    if (m_opt.raw) {
+      m_opt.container = Container::kRaw;
+    } else if (m_format) {
+      m_opt.container = *m_format;
     } else if (path == "-") {
-      opt_.container = Container::kWav;
+      m_opt.container = Container::kWav;
     } else if (std::optional<Container> c = ContainerByExtension(path)) {
-      opt_.container = *c;
+      m_opt.container = *c;
     } else {
       return Fail("unknown file extension in '" + path + "' (use --format)");
     }
-    if (opt_.container == Container::kRaw) opt_.raw = true;
-    double seconds = opt_.seconds ? *opt_.seconds : (double)opt_.length / opt_.rate;
-    double bytes = seconds * opt_.rate * 2.0 * opt_.channels;
-    if (opt_.container == Container::kWav && bytes + 36.0 > (double)0xFFFFFFFFull) opt_.container = Container::kRf64;
-    if (opt_.container == Container::kAiff && bytes > (double)kMaxAiffBytes)
-      return Fail("--seconds " + secondsText_ + " is too long for an AIFF file at " + std::to_string(opt_.rate) +
+    if (m_opt.container == Container::kRaw) m_opt.raw = true;
+    double seconds = m_opt.seconds ? *m_opt.seconds : (double)m_opt.length / m_opt.rate;
+    double bytes = seconds * m_opt.rate * 2.0 * m_opt.channels;
+    if (m_opt.container == Container::kWav && bytes + 36.0 > (double)0xFFFFFFFFull) m_opt.container = Container::kRf64;
+    if (m_opt.container == Container::kAiff && bytes > (double)kMaxAiffBytes)
+      return Fail("--seconds " + m_secondsText + " is too long for an AIFF file at " + std::to_string(m_opt.rate) +
                   " Hz (use w64, caf or rf64)");
   }
 
-  const std::vector<std::string> &args_;
-  size_t pos_ = 0;
-  int positionals_ = 0;
-  Options opt_;
-  std::string error_;
-  std::string frequencyText_ = "500";
-  std::string secondsText_;
-  std::optional<Container> format_;
-  bool channelsGiven_ = false;
-  bool placementGiven_ = false;
+  const std::vector<std::string> &m_args;
+  size_t m_pos = 0;
+  int m_positionals = 0;
+  Options m_opt;
+  std::string m_error;
+  std::string m_frequencyText = "500";
+  std::string m_secondsText;
+  std::optional<Container> m_format;
+  std::string m_formatText;
+  bool m_optionsEnded = false;  // after "--" every argument is a positional one
+  bool m_channelsGiven = false;
+  bool m_placementGiven = false;
 };
 
 }  // namespace

@@ -2,13 +2,16 @@
 
 #include <errno.h>
 #include <signal.h>
+#include <stdio.h>
 #include <time.h>
 
 #include <atomic>
+#include <iterator>
 #include <vector>
 
 #include <mmsystem.h>
 
+#include "devices.h"
 #include "loop_buffer.h"
 #include "sound.h"
 #include "synth.h"
@@ -17,9 +20,10 @@ namespace cli {
 
 namespace {
 
-volatile sig_atomic_t g_stopRequested = 0;
+// The signal that asked playing to stop; 0 while none has.
+volatile sig_atomic_t s_stopSignal = 0;
 
-void OnStopSignal(int) { g_stopRequested = 1; }
+void OnStopSignal(int sig) { s_stopSignal = sig; }
 
 double Seconds(const timespec &t) { return (double)t.tv_sec + (double)t.tv_nsec / 1e9; }
 
@@ -35,43 +39,90 @@ void Nap(double s) {
   clock_nanosleep(CLOCK_MONOTONIC, 0, &t, nullptr);
 }
 
-// Catches SIGINT and SIGTERM for the time of the play and restores the
-// handlers that were there before.
+// Catches SIGINT, SIGTERM and SIGHUP for the time of the play, unless the
+// program started with them ignored (nohup), and restores the handlers
+// that were there before.
 class StopSignals {
  public:
   StopSignals() {
-    g_stopRequested = 0;
+    s_stopSignal = 0;
     struct sigaction sa {};
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, &oldInt_);
-    sigaction(SIGTERM, &sa, &oldTerm_);
+    for (size_t i = 0; i < std::size(kSignals); i++) {
+      sigaction(kSignals[i], nullptr, &m_old[i]);
+      if (m_old[i].sa_handler != SIG_IGN) sigaction(kSignals[i], &sa, nullptr);
+    }
   }
   ~StopSignals() {
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
+    for (size_t i = 0; i < std::size(kSignals); i++) sigaction(kSignals[i], &m_old[i], nullptr);
   }
 
  private:
-  struct sigaction oldInt_ {}, oldTerm_ {};
+  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+  struct sigaction m_old[std::size(kSignals)] {};
 };
 
-// Passes of the loop a start plays, as the engine asks for.
-constexpr DWORD kLoops = 1000000;
+// Passes of the loop one header plays, as the engine asks for.
+constexpr DWORD kLoops = SOUND_LOOP_COUNT;
 
-// Plays until opt.seconds have passed or a stop signal arrives; noise is
-// rendered afresh every timer period, as the program's refresh timer does,
-// and handed to refresh.
+// The longest nap between two looks at the device: well below the shortest
+// time one header's loop lasts (a million one-sample passes at 384 kHz).
+constexpr double kMaxNap = 0.25;
+
+/* Keeps a loop playing without end: besides the header that plays it, a
+ * second header of the same samples waits behind it, and whichever comes
+ * back done is written again behind the other, so the device always has a
+ * loop queued. A header that cannot be written again is dropped. */
+class EndlessLoop {
+ public:
+  EndlessLoop(HWAVEOUT hwo, WAVEHDR *playing) : m_hwo(hwo), m_playing(playing) {
+    m_relay.lpData = playing->lpData;
+    m_relay.dwBufferLength = playing->dwBufferLength;
+    m_relay.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+    m_relay.dwLoops = kLoops;
+    m_prepared = waveOutPrepareHeader(m_hwo, &m_relay, sizeof m_relay) == MMSYSERR_NOERROR;
+    if (m_prepared) waveOutWrite(m_hwo, &m_relay, sizeof m_relay);
+  }
+  // Call after the device was reset, so that nothing is queued.
+  ~EndlessLoop() {
+    if (m_prepared) waveOutUnprepareHeader(m_hwo, &m_relay, sizeof m_relay);
+  }
+  EndlessLoop(const EndlessLoop &) = delete;
+  EndlessLoop &operator=(const EndlessLoop &) = delete;
+
+  void Requeue() {
+    for (WAVEHDR *pwh : {m_playing, &m_relay}) {
+      DWORD flags = std::atomic_ref<DWORD>(pwh->dwFlags).load(std::memory_order_acquire);
+      if ((flags & WHDR_DONE) && (flags & WHDR_PREPARED)) waveOutWrite(m_hwo, pwh, sizeof *pwh);
+    }
+  }
+
+ private:
+  HWAVEOUT m_hwo;
+  WAVEHDR *m_playing;
+  WAVEHDR m_relay{};
+  bool m_prepared = false;
+};
+
+// Plays until opt.seconds have passed or a stop signal arrives, keeping
+// loop queued; noise is rendered afresh every timer period, as the
+// program's refresh timer does, and handed to refresh.
 template <typename Refresh>
-void PlayFor(const Options &opt, Refresh refresh) {
-  timespec start;
+void PlayFor(const Options &opt, EndlessLoop &loop, Refresh refresh) {
+  timespec start, lastRefresh;
   clock_gettime(CLOCK_MONOTONIC, &start);
+  lastRefresh = start;
   const double period = g_GenParams.nTimerMs / 1000.0;
-  while (!g_stopRequested) {
-    double left = opt.seconds ? *opt.seconds - Elapsed(start) : period;
+  const double nap = period < kMaxNap ? period : kMaxNap;
+  while (!s_stopSignal) {
+    double left = opt.seconds ? *opt.seconds - Elapsed(start) : nap;
     if (left <= 0) break;
-    Nap(left < period ? left : period);
-    if (!g_stopRequested && IsNoise(opt.waveform)) {
+    Nap(left < nap ? left : nap);
+    loop.Requeue();
+    if (Elapsed(lastRefresh) < period) continue;
+    clock_gettime(CLOCK_MONOTONIC, &lastRefresh);
+    if (!s_stopSignal && IsNoise(opt.waveform)) {
       GenerateWaveform(opt.waveform, g_GenParams.fFrequency);
       refresh();
     }
@@ -92,6 +143,8 @@ std::string DeviceError(const char *what, UINT id, MMRESULT r) {
 
 }  // namespace
 
+int StopSignal() { return s_stopSignal; }
+
 bool UsesEngine(const Options &opt) { return !opt.device && opt.channels == 1 && opt.gainDb == 0.0; }
 
 bool PlayOnDevice(const Options &opt, UINT id, std::string *error) {
@@ -103,12 +156,15 @@ bool PlayOnDevice(const Options &opt, UINT id, std::string *error) {
   wfx.nBlockAlign = (WORD)(2 * opt.channels);
   wfx.nAvgBytesPerSec = wfx.nSamplesPerSec * wfx.nBlockAlign;
   HWAVEOUT hwo = NULL;
+  SoundMessages messages;
   MMRESULT r = waveOutOpen(&hwo, id, &wfx, 0, 0, CALLBACK_NULL);
+  std::string said = messages.Take();
   if (r != MMSYSERR_NOERROR) {
     *error = "no audio output device takes 16-bit " + std::string(opt.channels == 2 ? "stereo" : "mono") +
-             " PCM at " + std::to_string(opt.rate) + " Hz";
+             " PCM at " + std::to_string(opt.rate) + " Hz" + AsReason(said);
     return false;
   }
+  if (!opt.quiet) fputs(said.c_str(), stderr);
   if (!AttachLoopBuffer(opt)) {
     waveOutClose(hwo);
     *error = "out of memory for the loop buffer";
@@ -127,8 +183,11 @@ bool PlayOnDevice(const Options &opt, UINT id, std::string *error) {
   StopSignals signals;
   r = waveOutPrepareHeader(hwo, &hdr, sizeof hdr);
   if (r == MMSYSERR_NOERROR) r = waveOutWrite(hwo, &hdr, sizeof hdr);
-  if (r == MMSYSERR_NOERROR) PlayFor(opt, [&] { Refill(shaper, shaped, playing); });
-  waveOutReset(hwo);
+  if (r == MMSYSERR_NOERROR) {
+    EndlessLoop loop(hwo, &hdr);
+    PlayFor(opt, loop, [&] { Refill(shaper, shaped, playing); });
+    waveOutReset(hwo);
+  }
   waveOutUnprepareHeader(hwo, &hdr, sizeof hdr);
   waveOutClose(hwo);
   DetachLoopBuffer();
@@ -137,11 +196,15 @@ bool PlayOnDevice(const Options &opt, UINT id, std::string *error) {
 }
 
 bool Play(const Options &opt, std::string *error) {
-  if (!SoundInit(TRUE, FALSE, opt.rate, opt.length, NULL)) {
+  SoundMessages messages;
+  bool opened = SoundInit(TRUE, FALSE, opt.rate, opt.length, NULL);
+  std::string said = messages.Take();
+  if (!opened) {
     SoundShutdown();
-    *error = "no audio output device takes 16-bit mono PCM at " + std::to_string(opt.rate) + " Hz";
+    *error = "no audio output device takes 16-bit mono PCM at " + std::to_string(opt.rate) + " Hz" + AsReason(said);
     return false;
   }
+  if (!opt.quiet) fputs(said.c_str(), stderr);
   GenerateWaveform(opt.waveform, g_GenParams.fFrequency);
   StopSignals signals;
   if (SoundStartPlayback() != 0) {
@@ -152,9 +215,11 @@ bool Play(const Options &opt, std::string *error) {
   }
 
   // The engine's device reads the loop buffer in place.
-  PlayFor(opt, [] {});
-
-  SoundStopPlayback();
+  {
+    EndlessLoop loop(g_hWaveOut, g_pOutHdr[0]);
+    PlayFor(opt, loop, [] {});
+    SoundStopPlayback();
+  }
   SoundShutdown();
   return true;
 }

@@ -21,6 +21,10 @@ namespace cli {
 // cannot start.
 bool Play(const Options &opt, std::string *error);
 
+/* The signal (SIGINT, SIGTERM, SIGHUP) that stopped the last play; 0 when
+ * it ran its time. */
+int StopSignal();
+
 // True when opt plays through the sound engine: one channel, no gain, the
 // default device.
 bool UsesEngine(const Options &opt);

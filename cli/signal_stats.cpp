@@ -8,37 +8,50 @@
 namespace cli {
 
 void SignalStats::Add(const int16_t *samples, size_t count) {
-  // Whole blocks in integers, which is exact and quick; their sums in double.
-  constexpr size_t kBlock = 1 << 16;
-  for (size_t from = 0; from < count; from += kBlock) {
-    size_t n = std::min(kBlock, count - from);
-    int peak = peak_;
-    int64_t sum = 0;
-    for (size_t i = 0; i < n; i++) {
-      int s = samples[from + i];
-      peak = std::max(peak, std::abs(s));
-      sum += (int64_t)s * s;
+  // Lowest and highest apart, and squares in integers, which is exact; the
+  // whole rows of kRow samples run in vectors, the rest one by one.
+  constexpr size_t kRow = 64;
+  int16_t lo = 0, hi = 0;
+  uint64_t sum = 0;
+  size_t i = 0;
+  for (; i + kRow <= count; i += kRow) {
+    uint64_t rowSum = 0;
+    int16_t rowLo = 0, rowHi = 0;
+    for (size_t j = 0; j < kRow; j++) {
+      int16_t s = samples[i + j];
+      rowLo = std::min(rowLo, s);
+      rowHi = std::max(rowHi, s);
+      rowSum += (uint32_t)((int32_t)s * s);
     }
-    peak_ = peak;
-    sumSquares_ += (double)sum;
+    lo = std::min(lo, rowLo);
+    hi = std::max(hi, rowHi);
+    sum += rowSum;
   }
-  count_ += count;
+  for (; i < count; i++) {
+    int16_t s = samples[i];
+    lo = std::min(lo, s);
+    hi = std::max(hi, s);
+    sum += (uint32_t)((int32_t)s * s);
+  }
+  m_peak = std::max({m_peak, -(int)lo, (int)hi});
+  m_sumSquares += (double)sum;
+  m_count += count;
 }
 
 void SignalStats::AddRepeated(const SignalStats &other, uint64_t times) {
   if (times == 0) return;
-  peak_ = std::max(peak_, other.peak_);
-  sumSquares_ += other.sumSquares_ * (double)times;
-  count_ += other.count_ * times;
+  m_peak = std::max(m_peak, other.m_peak);
+  m_sumSquares += other.m_sumSquares * (double)times;
+  m_count += other.m_count * times;
 }
 
 double SignalStats::PeakDbfs() const {
-  return peak_ ? 20.0 * std::log10(peak_ / 32768.0) : -INFINITY;
+  return m_peak ? 20.0 * std::log10(m_peak / 32768.0) : -INFINITY;
 }
 
 double SignalStats::RmsDbfs() const {
-  if (count_ == 0 || sumSquares_ == 0.0) return -INFINITY;
-  return 20.0 * std::log10(std::sqrt(sumSquares_ / (double)count_) / 32768.0);
+  if (m_count == 0 || m_sumSquares == 0.0) return -INFINITY;
+  return 20.0 * std::log10(std::sqrt(m_sumSquares / (double)m_count) / 32768.0);
 }
 
 std::string FormatDbfs(double dbfs) {

@@ -17,16 +17,16 @@ class SignalStats {
   // Adds what other counted, times over.
   void AddRepeated(const SignalStats &other, uint64_t times);
 
-  uint64_t Count() const { return count_; }
-  int Peak() const { return peak_; }
+  uint64_t Count() const { return m_count; }
+  int Peak() const { return m_peak; }
   // Levels in dBFS; silence is minus infinity.
   double PeakDbfs() const;
   double RmsDbfs() const;
 
  private:
-  uint64_t count_ = 0;
-  int peak_ = 0;
-  double sumSquares_ = 0.0;
+  uint64_t m_count = 0;
+  int m_peak = 0;
+  double m_sumSquares = 0.0;
 };
 
 // "-3.01 dBFS", or "-inf dBFS" for silence.

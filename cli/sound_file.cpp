@@ -13,7 +13,8 @@ namespace cli {
 
 namespace {
 
-constexpr uint64_t kSilenceFrames = 1 << 16;
+// Bytes a stream gathers before it writes them.
+constexpr size_t kStreamBlock = 1 << 16;
 
 int MajorFormat(Container c) {
   switch (c) {
@@ -55,8 +56,7 @@ struct FileIo {
   static sf_count_t Tell(void *user) { return lseek(((OutputFile *)user)->Fd(), 0, SEEK_CUR); }
 };
 
-// A file in memory that keeps only its first bytes: libsndfile writes a
-// whole file into it, of which the header and the first frame are kept.
+// A file in memory that keeps only its first bytes.
 struct HeaderIo {
   std::vector<uint8_t> bytes;
   sf_count_t keep = INT64_MAX;  // bytes kept from the start
@@ -94,27 +94,26 @@ struct HeaderIo {
 
 }  // namespace
 
-// A stream: bytes go out in order. A seek elsewhere cannot be made; what is
-// written after it (an encoder completing its header) is dropped, so the
-// stream stays what was already sent.
+// A stream: bytes go out in order, gathered into whole blocks, so that a
+// reader's first read holds the header and the first samples together. A
+// seek elsewhere cannot be made; what is written after it (an encoder
+// completing its header) is dropped, so the stream stays what was sent.
 struct StreamIo {
-  static sf_count_t Length(void *user) { return ((SoundFile *)user)->streamed_; }
+  static sf_count_t Length(void *user) { return ((SoundFile *)user)->m_streamed; }
   static sf_count_t Seek(sf_count_t offset, int whence, void *user) {
     SoundFile *f = (SoundFile *)user;
-    sf_count_t target = whence == SEEK_CUR ? f->streamed_ + offset : offset;
-    if (whence != SEEK_END && target == f->streamed_) return target;
-    f->discarding_ = true;
+    sf_count_t target = whence == SEEK_CUR ? f->m_streamed + offset : offset;
+    if (whence != SEEK_END && target == f->m_streamed) return target;
+    f->m_discarding = true;
     return -1;
   }
   static sf_count_t Read(void *, sf_count_t, void *) { return 0; }
   static sf_count_t Write(const void *ptr, sf_count_t count, void *user) {
     SoundFile *f = (SoundFile *)user;
-    if (f->discarding_) return count;
-    if (!f->out_->WriteAll((const uint8_t *)ptr, (size_t)count)) return 0;
-    f->streamed_ += count;
-    return count;
+    if (f->m_discarding) return count;
+    return f->Stream((const uint8_t *)ptr, (size_t)count) ? count : 0;
   }
-  static sf_count_t Tell(void *user) { return ((SoundFile *)user)->streamed_; }
+  static sf_count_t Tell(void *user) { return ((SoundFile *)user)->m_streamed; }
 };
 
 namespace {
@@ -124,9 +123,10 @@ SF_VIRTUAL_IO kHeaderIo = {HeaderIo::Length, HeaderIo::Seek, HeaderIo::Read, Hea
 SF_VIRTUAL_IO kStreamIo = {StreamIo::Length, StreamIo::Seek, StreamIo::Read, StreamIo::Write, StreamIo::Tell};
 
 // The header of a file of frames frames, and the byte order of its samples
-// (SF_ENDIAN_LITTLE or SF_ENDIAN_BIG): libsndfile writes the whole file, a
-// probe frame and then silence, into memory that keeps only its start, and
-// completes the header for the length it wrote. False when it cannot.
+// (SF_ENDIAN_LITTLE or SF_ENDIAN_BIG): libsndfile writes the header and a
+// probe frame into memory, then, after a seek to the last frame, that frame,
+// so that the header it completes on closing is the one for the whole
+// length, with nothing converted in between. False when it cannot.
 bool MakeHeader(Container c, int rate, int channels, uint64_t frames, std::vector<uint8_t> *header, int *endian) {
   HeaderIo mem;
   SF_INFO info = InfoFor(MajorFormat(c), rate, channels);
@@ -134,15 +134,13 @@ bool MakeHeader(Container c, int rate, int channels, uint64_t frames, std::vecto
   if (!sf) return false;
   size_t dataOffset = mem.bytes.size();
   mem.keep = (sf_count_t)dataOffset + 2;
-  std::vector<int16_t> silence((size_t)kSilenceFrames * channels, 0);
-  silence[0] = 0x0102;
-  bool ok = true;
-  for (uint64_t done = 0; ok && done < frames;) {
-    sf_count_t n = (sf_count_t)std::min<uint64_t>(kSilenceFrames, frames - done);
-    ok = sf_writef_short(sf, silence.data(), n) == n;
-    silence[0] = 0;
-    done += (uint64_t)n;
-  }
+  std::vector<int16_t> probe((size_t)channels, 0);
+  probe[0] = 0x0102;
+  bool ok = sf_writef_short(sf, probe.data(), 1) == 1;
+  probe[0] = 0;
+  if (ok && frames > 1)
+    ok = sf_seek(sf, (sf_count_t)frames - 1, SEEK_SET) == (sf_count_t)frames - 1 &&
+         sf_writef_short(sf, probe.data(), 1) == 1;
   if (sf_close(sf) != 0 || !ok || mem.bytes.size() < dataOffset + 2) return false;
   *endian = mem.bytes[dataOffset] == 0x02 ? SF_ENDIAN_LITTLE : SF_ENDIAN_BIG;
   header->assign(mem.bytes.begin(), mem.bytes.begin() + (ptrdiff_t)dataOffset);
@@ -154,28 +152,28 @@ bool MakeHeader(Container c, int rate, int channels, uint64_t frames, std::vecto
 std::unique_ptr<SoundFile> SoundFile::Start(OutputFile *out, Container container, int rate, int channels,
                                             uint64_t frames, std::string *error) {
   std::unique_ptr<SoundFile> f(new SoundFile(out));
-  f->channels_ = channels;
+  f->m_channels = channels;
   SF_INFO info = InfoFor(MajorFormat(container), rate, channels);
-  if (out->Seekable()) {
-    f->sf_ = sf_open_virtual(&kFileIo, SFM_WRITE, &info, out);
-  } else if (container == Container::kFlac || container == Container::kRaw) {
-    f->sf_ = sf_open_virtual(&kStreamIo, SFM_WRITE, &info, f.get());
-  } else {
-    std::vector<uint8_t> header;
-    int endian = 0;
-    if (!MakeHeader(container, rate, channels, frames, &header, &endian)) {
-      *error = "cannot make the file's header: " + std::string(sf_strerror(nullptr));
-      return nullptr;
-    }
-    if (!out->WriteAll(header.data(), header.size())) {
-      *error = out->Error();
-      return nullptr;
-    }
-    f->streamed_ = (sf_count_t)header.size();
-    info = InfoFor(SF_FORMAT_RAW | endian, rate, channels);
-    f->sf_ = sf_open_virtual(&kStreamIo, SFM_WRITE, &info, f.get());
+  std::vector<uint8_t> header;
+  int endian = SF_ENDIAN_LITTLE;
+  bool headed = container != Container::kFlac && container != Container::kRaw;
+  if (headed && !MakeHeader(container, rate, channels, frames, &header, &endian)) {
+    *error = "cannot make the file's header: " + std::string(sf_strerror(nullptr));
+    return nullptr;
   }
-  if (!f->sf_) {
+  // Every format but FLAC has a size known from the start.
+  if (container != Container::kFlac) f->m_expectedSize = (int64_t)(header.size() + frames * channels * sizeof(int16_t));
+  if (out->Seekable()) {
+    f->m_sf = sf_open_virtual(&kFileIo, SFM_WRITE, &info, out);
+  } else {
+    f->m_pending.reserve(kStreamBlock);
+    if (headed) {
+      f->Stream(header.data(), header.size());
+      info = InfoFor(SF_FORMAT_RAW | endian, rate, channels);
+    }
+    f->m_sf = sf_open_virtual(&kStreamIo, SFM_WRITE, &info, f.get());
+  }
+  if (!f->m_sf) {
     *error = !out->Error().empty() ? out->Error() : "libsndfile: " + std::string(sf_strerror(nullptr));
     return nullptr;
   }
@@ -183,27 +181,42 @@ std::unique_ptr<SoundFile> SoundFile::Start(OutputFile *out, Container container
 }
 
 SoundFile::~SoundFile() {
-  if (sf_) sf_close(sf_);
+  if (m_sf) sf_close(m_sf);
 }
 
 bool SoundFile::Fail(const std::string &what) {
-  error_ = !out_->Error().empty() ? out_->Error() : what;
+  m_error = !m_out->Error().empty() ? m_out->Error() : what;
   return false;
 }
 
+bool SoundFile::Stream(const uint8_t *bytes, size_t size) {
+  m_pending.insert(m_pending.end(), bytes, bytes + size);
+  m_streamed += (sf_count_t)size;
+  if (m_pending.size() < kStreamBlock) return true;
+  bool ok = m_out->WriteAll(m_pending.data(), m_pending.size());
+  m_pending.clear();
+  return ok;
+}
+
 bool SoundFile::Write(const int16_t *frames, size_t count) {
-  sf_count_t items = (sf_count_t)count * channels_;
-  if (sf_write_short(sf_, frames, items) != items) return Fail("libsndfile: " + std::string(sf_strerror(sf_)));
+  sf_count_t items = (sf_count_t)count * m_channels;
+  if (sf_write_short(m_sf, frames, items) != items || !m_out->Error().empty())
+    return Fail("libsndfile: " + std::string(sf_strerror(m_sf)));
   // Samples dropped after a seek the stream could not make would be lost.
-  if (discarding_) return Fail("this format cannot be written to a stream");
+  if (m_discarding) return Fail("this format cannot be written to a stream");
   return true;
 }
 
 bool SoundFile::Finish() {
-  int rc = sf_close(sf_);
-  sf_ = nullptr;
+  int rc = sf_close(m_sf);
+  m_sf = nullptr;
+  // libsndfile reports no failure of the writes it makes while closing (an
+  // encoder's last frames, a header): the output remembers them.
+  if (!m_out->Error().empty()) return Fail(m_out->Error());
   if (rc != 0) return Fail("libsndfile: " + std::string(sf_error_number(rc)));
-  if (!out_->Commit()) return Fail(out_->Error());
+  if (!m_out->Seekable() && !m_pending.empty() && !m_out->WriteAll(m_pending.data(), m_pending.size()))
+    return Fail(m_out->Error());
+  if (!m_out->Commit(m_out->Seekable() ? m_expectedSize : -1)) return Fail(m_out->Error());
   return true;
 }
 

@@ -36,4 +36,9 @@ void SnapFrequency(void);
  * written. Always returns 0. */
 int GenerateWaveform(int nWaveform, float fFreq);
 
+/* Renders pink noise into two buffers at once, nSamples each, as
+ * GenerateWaveform would at tick dwTickA into pBufA and at tick dwTickB into
+ * pBufB, in less time than the two one after the other. */
+void RenderPinkNoisePair(SHORT *pBufA, DWORD dwTickA, SHORT *pBufB, DWORD dwTickB, int nSamples);
+
 #endif

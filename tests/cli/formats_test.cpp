@@ -3,37 +3,22 @@
 // 44-byte writer made it; gain, channels, exact frequencies and the summary.
 #include <gtest/gtest.h>
 #include <sndfile.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli_fixture.h"
 #include "kernel/kernel.h"
 #include "reference.h"
 #include "sound.h"
 #include "synth.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
-struct Outcome {
-  int status;
-  std::string err;
-};
-
-std::string Slurp(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using namespace clitest;
 
 // The classic header of a 16-bit mono PCM WAV file, field by field.
 std::string ClassicWavHeader(uint32_t rate, uint32_t samples) {
@@ -85,29 +70,7 @@ std::vector<int16_t> Decode(const std::string &path, int *channels, int rawChann
   return v;
 }
 
-class FormatsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/tonbrook-formats-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  // Runs the tool with args (shell words) in the test folder.
-  Outcome Run(const std::string &args) {
-    std::string errPath = dir_ + ".err";
-    std::string cmd = "cd '" + dir_ + "' && '" TONBROOK_RENDER "' " + args + " 2>'" + errPath + "'";
-    int rc = std::system(cmd.c_str());
-    Outcome o{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, Slurp(errPath)};
-    fs::remove(errPath);
-    return o;
-  }
-
-  std::string At(const std::string &name) const { return dir_ + "/" + name; }
-
-  std::string dir_;
-};
+using FormatsTest = ToolTest;
 
 TEST_F(FormatsTest, TheDefaultWavIsTheClassicFileByteForByteToAFileAndToAPipe) {
   struct Case {
@@ -119,9 +82,9 @@ TEST_F(FormatsTest, TheDefaultWavIsTheClassicFileByteForByteToAFileAndToAPipe) {
        ClassicWavHeader(8000, 1000) + Bytes(Reference(WF_WHITE_NOISE, 500.0f, 8000, 1000, 9))},
   };
   for (const Case &c : cases) {
-    ASSERT_EQ(Run(std::string(c.args) + " -q -o file.wav").status, 0) << c.args;
-    ASSERT_EQ(Run(std::string(c.args) + " -q -o - > pipe.wav").status, 0) << c.args;
-    ASSERT_EQ(Run(std::string(c.args) + " -q -o - | cat > through-cat.wav").status, 0) << c.args;
+    ASSERT_EQ(Shell(std::string(c.args) + " -q -o file.wav").status, 0) << c.args;
+    ASSERT_EQ(Shell(std::string(c.args) + " -q -o - > pipe.wav").status, 0) << c.args;
+    ASSERT_EQ(Shell(std::string(c.args) + " -q -o - | cat > through-cat.wav").status, 0) << c.args;
     EXPECT_EQ(Slurp(At("file.wav")), c.expected) << c.args;
     EXPECT_EQ(Slurp(At("pipe.wav")), c.expected) << c.args;
     EXPECT_EQ(Slurp(At("through-cat.wav")), c.expected) << c.args;
@@ -130,8 +93,8 @@ TEST_F(FormatsTest, TheDefaultWavIsTheClassicFileByteForByteToAFileAndToAPipe) {
 
 TEST_F(FormatsTest, EveryFormatHoldsTheSamplesAndAPipeGetsTheSameFile) {
   const char *signal = "white --tick 77 --seconds 0.7";
-  ASSERT_EQ(Run(std::string(signal) + " -q --raw -o mono.raw").status, 0);
-  ASSERT_EQ(Run(std::string(signal) + " -q --channels 2 --channel right --raw -o stereo.raw").status, 0);
+  ASSERT_EQ(Shell(std::string(signal) + " -q --raw -o mono.raw").status, 0);
+  ASSERT_EQ(Shell(std::string(signal) + " -q --channels 2 --channel right --raw -o stereo.raw").status, 0);
   int channels = 0;
   std::vector<int16_t> mono = Decode(At("mono.raw"), &channels);
   std::vector<int16_t> stereo = Decode(At("stereo.raw"), &channels, 2);
@@ -142,8 +105,8 @@ TEST_F(FormatsTest, EveryFormatHoldsTheSamplesAndAPipeGetsTheSameFile) {
     for (int ch : {1, 2}) {
       std::string extra = ch == 2 ? " --channels 2 --channel right" : "";
       std::string file = std::string("t.") + ext;
-      ASSERT_EQ(Run(std::string(signal) + extra + " -q -o " + file).status, 0) << ext;
-      Outcome o = Run(std::string(signal) + extra + " -q --format " + ext + " -o - | cat > p." + ext);
+      ASSERT_EQ(Shell(std::string(signal) + extra + " -q -o " + file).status, 0) << ext;
+      Outcome o = Shell(std::string(signal) + extra + " -q --format " + ext + " -o - | cat > p." + ext);
       ASSERT_EQ(o.status, 0) << ext << o.err;
       int got = 0;
       EXPECT_EQ(Decode(At(file), &got), ch == 1 ? mono : stereo) << ext << " " << ch;
@@ -158,9 +121,48 @@ TEST_F(FormatsTest, EveryFormatHoldsTheSamplesAndAPipeGetsTheSameFile) {
   }
 }
 
+// A reader that detects the format from its first read (SoX) gets the
+// header and the first samples together, every time.
+TEST_F(FormatsTest, SoxReadsEveryStreamFromAPipe) {
+  if (access("/usr/bin/sox", X_OK) != 0) GTEST_SKIP() << "sox is not installed";
+  for (const char *format : {"wav", "aiff", "flac", "rf64"}) {
+    int read = 0;
+    for (int run = 0; run < 20; run++)
+      read += Shell(std::string("sine 1000 --seconds 5 -q --format ") + format + " -o - | sox - -n stat").status == 0;
+    EXPECT_EQ(read, 20) << format;
+  }
+}
+
+// The header of a stream says the whole length before any sample is
+// rendered, however long it is; the reader stops after the header.
+TEST_F(FormatsTest, AStreamOfADayStartsWithTheHeaderForAllOfIt) {
+  auto field = [](const std::string &b, const std::string &mark, size_t after, int width, bool big) {
+    size_t at = b.find(mark) + mark.size() + after;
+    uint64_t v = 0;
+    for (int i = 0; i < width && at + width <= b.size(); i++)
+      v |= (uint64_t)(uint8_t)b[at + (big ? width - 1 - i : i)] << (8 * i);
+    return v;
+  };
+  const struct {
+    const char *args, *mark;
+    size_t after;
+    int width;
+    bool big;
+    uint64_t expected;
+  } cases[] = {
+      {"--format rf64 --seconds 24:00:00 --rate 384000 --channels 2", "ds64", 12, 8, false, 132710400000ull},
+      {"--format caf --seconds 24:00:00 --rate 384000 --channels 2", "data", 0, 8, true, 132710400004ull},
+      {"--format aiff --seconds 4:00:00", "COMM", 6, 4, true, 635040000ull},
+  };
+  for (const auto &c : cases) {
+    ASSERT_EQ(Shell(std::string("sine -q -o - ") + c.args + " | head -c 65536 > head").status, 0) << c.args;
+    EXPECT_EQ(field(Slurp(At("head")), c.mark, c.after, c.width, c.big), c.expected) << c.args;
+  }
+}
+
 TEST_F(FormatsTest, AFlacOfTenSecondsDecodesToTheWavsSamples) {
-  ASSERT_EQ(Run("sine 1000 --seconds 10 -q -o t.flac").status, 0);
-  ASSERT_EQ(Run("sine 1000 --seconds 10 -q -o t.wav").status, 0);
+  ASSERT_EQ(Shell("sine 1000 --seconds 10 -q -o t.flac").status, 0);
+  ASSERT_EQ(Shell("sine 1000 --seconds 10 -q -o t.wav").status, 0);
   int channels = 0;
   std::vector<int16_t> wav = Decode(At("t.wav"), &channels);
   EXPECT_EQ(wav.size(), 441000u);
@@ -170,19 +172,19 @@ TEST_F(FormatsTest, AFlacOfTenSecondsDecodesToTheWavsSamples) {
 
 TEST_F(FormatsTest, AnUnknownFormatCreatesNothing) {
   for (const char *args : {"sine -o t.ogg", "sine --format foo -o x.wav", "sine --format ogg -o -"}) {
-    Outcome o = Run(args);
+    Outcome o = Shell(args);
     EXPECT_EQ(o.status, 2) << args;
     EXPECT_NE(o.err.find("Try 'tonbrook-render --help'."), std::string::npos) << o.err;
   }
-  EXPECT_TRUE(fs::is_empty(dir_));
+  EXPECT_TRUE(fs::is_empty(m_dir));
 }
 
 // A gain multiplies each sample by 10^(dB/20) in double precision and rounds
 // to the nearest integer, halves away from zero; 0 dB changes nothing.
 TEST_F(FormatsTest, GainScalesAndRoundsEachSample) {
-  ASSERT_EQ(Run("pink --tick 3 -q --raw -o plain.raw").status, 0);
-  ASSERT_EQ(Run("pink --tick 3 -q --raw --gain 0 -o zero.raw").status, 0);
-  ASSERT_EQ(Run("pink --tick 3 -q --raw --gain=-0 -o minus-zero.raw").status, 0);
+  ASSERT_EQ(Shell("pink --tick 3 -q --raw -o plain.raw").status, 0);
+  ASSERT_EQ(Shell("pink --tick 3 -q --raw --gain 0 -o zero.raw").status, 0);
+  ASSERT_EQ(Shell("pink --tick 3 -q --raw --gain=-0 -o minus-zero.raw").status, 0);
   EXPECT_EQ(Slurp(At("zero.raw")), Slurp(At("plain.raw")));
   EXPECT_EQ(Slurp(At("minus-zero.raw")), Slurp(At("plain.raw")));
 
@@ -190,7 +192,7 @@ TEST_F(FormatsTest, GainScalesAndRoundsEachSample) {
   for (double db : {-6.0, -0.1, -20.5, -200.0}) {
     std::ostringstream args;
     args << "pink --tick 3 -q --raw --gain " << db << " -o g.raw";
-    ASSERT_EQ(Run(args.str()).status, 0) << db;
+    ASSERT_EQ(Shell(args.str()).status, 0) << db;
     int channels = 0;
     std::vector<int16_t> got = Decode(At("g.raw"), &channels);
     ASSERT_EQ(got.size(), plain.size());
@@ -198,12 +200,12 @@ TEST_F(FormatsTest, GainScalesAndRoundsEachSample) {
     for (size_t i = 0; i < got.size(); i++) ASSERT_EQ(got[i], (int16_t)std::round(plain[i] * factor)) << db << " " << i;
   }
   // The square's full scale at -6 dB: 32750 * 0.50118723... = 16413.88.
-  ASSERT_EQ(Run("square 1000 -q --raw --gain -6 -o sq.raw").status, 0);
+  ASSERT_EQ(Shell("square 1000 -q --raw --gain -6 -o sq.raw").status, 0);
   int channels = 0;
   std::vector<int16_t> sq = Decode(At("sq.raw"), &channels);
   EXPECT_EQ(*std::max_element(sq.begin(), sq.end()), 16414);
   EXPECT_EQ(*std::min_element(sq.begin(), sq.end()), -16414);
-  Outcome o = Run("square 1000 --gain -6");
+  Outcome o = Shell("square 1000 --gain -6");
   EXPECT_NE(o.err.find("peak:      -6.00 dBFS (16414)"), std::string::npos) << o.err;
 }
 
@@ -219,7 +221,7 @@ TEST_F(FormatsTest, TheSignalGoesToTheChannelsAsked) {
       {"--channels 2 --channel right", false, true},
   };
   for (const auto &c : cases) {
-    ASSERT_EQ(Run(std::string("triangle 440 -q -o s.wav ") + c.args).status, 0) << c.args;
+    ASSERT_EQ(Shell(std::string("triangle 440 -q -o s.wav ") + c.args).status, 0) << c.args;
     int channels = 0;
     std::vector<int16_t> got = Decode(At("s.wav"), &channels);
     ASSERT_EQ(channels, 2) << c.args;
@@ -232,14 +234,14 @@ TEST_F(FormatsTest, TheSignalGoesToTheChannelsAsked) {
 }
 
 TEST_F(FormatsTest, ExactChoosesTheShortestBufferThatHoldsTheFrequency) {
-  Outcome o = Run("sine 440 --exact -o e.wav");
+  Outcome o = Shell("sine 440 --exact -o e.wav");
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_NE(o.err.find("frequency: 440 Hz requested, 440 Hz snapped (exact)\n"), std::string::npos) << o.err;
   EXPECT_NE(o.err.find("cycles:    22 per buffer of 2205 samples at 44100 Hz\n"), std::string::npos) << o.err;
   int channels = 0;
   EXPECT_EQ(Decode(At("e.wav"), &channels), Reference(WF_SINE, 440.0f, 44100, 2205, 0));
 
-  o = Run("sine 1000 --exact --rate 48000 --seconds 1 -q -o e.wav");
+  o = Shell("sine 1000 --exact --rate 48000 --seconds 1 -q -o e.wav");
   ASSERT_EQ(o.status, 0) << o.err;
   std::vector<int16_t> loop = Reference(WF_SINE, 1000.0f, 48000, 48, 0);
   std::vector<int16_t> got = Decode(At("e.wav"), &channels);
@@ -247,7 +249,7 @@ TEST_F(FormatsTest, ExactChoosesTheShortestBufferThatHoldsTheFrequency) {
   for (size_t i = 0; i < got.size(); i++) ASSERT_EQ(got[i], loop[i % 48]) << i;
 
   // Below one cycle of the longest buffer, no length can hold it.
-  o = Run("sine 0.01 --exact -o none.wav");
+  o = Shell("sine 0.01 --exact -o none.wav");
   EXPECT_EQ(o.status, 2);
   EXPECT_EQ(o.err,
             "tonbrook-render: no loop buffer of up to 1048576 samples holds 0.00999999977648258209 Hz exactly at "
@@ -256,32 +258,38 @@ TEST_F(FormatsTest, ExactChoosesTheShortestBufferThatHoldsTheFrequency) {
 }
 
 TEST_F(FormatsTest, TheSummarySaysHowFarTheSnapMovedAndWarnsOfAliasesAndRaisedFrequencies) {
-  Outcome o = Run("sine 440");
+  Outcome o = Shell("sine 440");
   EXPECT_NE(o.err.find("frequency: 440 Hz requested, 436.04736328125 Hz snapped (-3.95 Hz, -15.6 cents)\n"),
             std::string::npos)
       << o.err;
-  o = Run("sine 30000");
+  o = Shell("sine 30000");
   EXPECT_EQ(o.err.rfind("tonbrook-render: warning: 30000 Hz is above half the sample rate (22050 Hz) and aliases\n", 0),
             0u)
       << o.err;
-  o = Run("square 2");
+  o = Shell("square 2");
   EXPECT_EQ(o.err.rfind("tonbrook-render: warning: 2 Hz is below one cycle per loop buffer; it is raised to "
                         "5.38330078125 Hz\n",
                         0),
             0u)
       << o.err;
-  EXPECT_EQ(Run("square 2 -q").err, "");
-  o = Run("white 30000");
+  EXPECT_EQ(Shell("square 2 -q").err, "");
+  o = Shell("sine --length 1");
+  EXPECT_EQ(o.err.rfind("tonbrook-render: warning: 500 Hz is below one cycle per loop buffer; it is raised to 44100 Hz, "
+                        "which is above half the sample rate (22050 Hz) and aliases\n",
+                        0),
+            0u)
+      << o.err;
+  o = Shell("white 30000");
   EXPECT_EQ(o.err.find("warning"), std::string::npos) << o.err;
   EXPECT_NE(o.err.find("(not used by this waveform)"), std::string::npos) << o.err;
 }
 
 TEST_F(FormatsTest, VersionAndDurations) {
-  Outcome o = Run("--version > v.txt");
+  Outcome o = Shell("--version > v.txt");
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(Slurp(At("v.txt")), "tonbrook-render 1.3.0\n");
   for (const char *d : {"500ms", "0:00.5", "0:0:0.5"}) {
-    o = Run(std::string("sine --seconds ") + d);
+    o = Shell(std::string("sine --seconds ") + d);
     EXPECT_NE(o.err.find("length:    22050 samples (0.500 s)"), std::string::npos) << d << o.err;
   }
 }

@@ -9,7 +9,10 @@ the null device and an always-full one). The command line mixes good and
 bad waveforms, numbers, options and output paths. Each run must end with
 exit status 0, 1 or 2, print no sanitizer report, leave no temporary file,
 keep every special file what it was, and on an error change nothing at all.
-As root, every other run is made as the user nobody.
+As root, every other run is made as the user nobody, with a copy of the
+tool in a folder of its own that nobody may enter (the build may sit in a
+home folder nobody cannot reach); where nobody cannot run even that copy,
+those runs are skipped with a printed reason.
 
 Usage: fuzz_cli.py TOOL [--runs N] [--seed S] [--keep-going]
 Prints the seed; a failure prints the command line that reproduces it.
@@ -229,6 +232,21 @@ def demote():
     os.setuid(NOBODY_UID)
 
 
+def tool_for_nobody(tool):
+    """A copy of tool that nobody can start, and its folder; (None, reason) when there is none."""
+    folder = tempfile.mkdtemp(prefix="tonbrook-fuzz-tool-")
+    os.chmod(folder, 0o755)
+    copy = os.path.join(folder, "tonbrook-render")
+    shutil.copy(tool, copy)
+    os.chmod(copy, 0o755)
+    probe = subprocess.run([copy, "--version"], cwd="/", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           preexec_fn=demote, check=False)
+    if probe.returncode != 0:
+        shutil.rmtree(folder)
+        return None, "nobody cannot start a copy of the tool in %s" % folder
+    return copy, folder
+
+
 def check_run(tool, rng, run, as_nobody):
     box = Sandbox(rng, as_nobody)
     args = command_line(rng, box)
@@ -279,11 +297,14 @@ def main():
     print("fuzz_cli: seed %d, %d runs" % (seed, a.runs), flush=True)
     rng = random.Random(seed)
     tool = os.path.abspath(a.tool)
+    nobody_tool, nobody_folder = tool_for_nobody(tool) if os.geteuid() == 0 else (None, None)
+    if os.geteuid() == 0 and nobody_tool is None:
+        print("fuzz_cli: skipping the runs as nobody: %s" % nobody_folder, flush=True)
     failures = 0
     counts = {}
     for run in range(a.runs):
-        as_nobody = os.geteuid() == 0 and run % 2 == 1
-        args, status, err, faults = check_run(tool, rng, run, as_nobody)
+        as_nobody = nobody_tool is not None and run % 2 == 1
+        args, status, err, faults = check_run(nobody_tool if as_nobody else tool, rng, run, as_nobody)
         counts[status] = counts.get(status, 0) + 1
         if faults:
             failures += 1
@@ -293,6 +314,8 @@ def main():
                   flush=True)
             if not a.keep_going:
                 break
+    if nobody_tool:
+        shutil.rmtree(nobody_folder)
     print("fuzz_cli: exit statuses %s; %d failing runs" % (dict(sorted(counts.items(), key=str)), failures))
     return 1 if failures else 0
 

@@ -3,8 +3,6 @@
 // limits, long names. Where privileges matter the tool runs as nobody when
 // the test runs as root; devices are made by the test in its own folder.
 #include <fcntl.h>
-#include <grp.h>
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -14,116 +12,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <fstream>
-#include <optional>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-namespace fs = std::filesystem;
+#include "cli_fixture.h"
 
 namespace {
 
-constexpr uid_t kNobody = 65534;
-constexpr gid_t kNogroup = 65534;
+using namespace clitest;
 
-struct Outcome {
-  int status;  // exit status, or 128 + the signal that ended it
-  std::string err;
-};
-
-struct Launch {
-  bool asNobody = false;            // drop to nobody when running as root
-  std::optional<rlim_t> fileLimit;  // RLIMIT_FSIZE in bytes
-};
-
-Launch AsNobody() {
-  Launch how;
-  how.asNobody = true;
-  return how;
-}
-
-Launch WithFileLimit(rlim_t bytes) {
-  Launch how;
-  how.fileLimit = bytes;
-  return how;
-}
-
-std::string Slurp(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-// Reads everything from fd until end of file.
-std::string ReadAll(int fd) {
-  std::string s;
-  char buf[65536];
-  for (ssize_t n; (n = read(fd, buf, sizeof buf)) != 0;) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    s.append(buf, (size_t)n);
-  }
-  return s;
-}
-
-class OutputTargetsTest : public ::testing::Test {
+class OutputTargetsTest : public ToolTest {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/tonbrook-targets-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    // nobody must reach the folder to run in it.
-    chmod(dir_.c_str(), 0755);
-  }
-  void TearDown() override {
-    chmod(dir_.c_str(), 0700);
-    fs::remove_all(dir_);
-  }
-
-  std::string At(const std::string &name) const { return dir_ + "/" + name; }
-
-  // Runs the tool in the test folder with args.
-  Outcome Run(const std::vector<std::string> &args, Launch how = {}) {
-    int errPipe[2];
-    if (pipe2(errPipe, O_CLOEXEC) != 0) return {-1, "pipe"};
-    pid_t pid = fork();
-    if (pid == 0) {
-      dup2(errPipe[1], 2);
-      if (chdir(dir_.c_str()) != 0) _exit(97);
-      if (how.asNobody && geteuid() == 0 &&
-          (setgroups(0, nullptr) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0))
-        _exit(96);
-      if (how.fileLimit) {
-        rlimit lim{*how.fileLimit, *how.fileLimit};
-        setrlimit(RLIMIT_FSIZE, &lim);
-      }
-      std::vector<char *> argv{(char *)TONBROOK_RENDER};
-      for (const std::string &a : args) argv.push_back((char *)a.c_str());
-      argv.push_back(nullptr);
-      execv(TONBROOK_RENDER, argv.data());
-      _exit(98);
-    }
-    close(errPipe[1]);
-    std::string err = ReadAll(errPipe[0]);
-    close(errPipe[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), err};
-  }
-
-  // The names in a folder of the test, sorted.
-  std::vector<std::string> Listing(const std::string &sub = "") const {
-    std::vector<std::string> names;
-    for (const auto &e : fs::directory_iterator(sub.empty() ? dir_ : At(sub)))
-      names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
   // The WAV of a 500 Hz sine, one loop buffer, as a regular file holds it.
   std::string ExpectedWav() {
     Outcome o = Run({"sine", "-q", "-o", "expected.wav"});
@@ -133,14 +34,6 @@ class OutputTargetsTest : public ::testing::Test {
     EXPECT_EQ(wav.size(), 44u + 16384u);
     return wav;
   }
-
-  static mode_t ModeOf(const std::string &path) {
-    struct stat st {};
-    lstat(path.c_str(), &st);
-    return st.st_mode;
-  }
-
-  std::string dir_;
 };
 
 TEST_F(OutputTargetsTest, ACharacterDeviceStaysADeviceAndIsWrittenInPlace) {
@@ -157,7 +50,7 @@ TEST_F(OutputTargetsTest, AFullDeviceIsAWriteErrorThatSaysSo) {
   if (geteuid() != 0) GTEST_SKIP() << "making a device node needs root";
   // The system's full device, in a folder of the test's own that an
   // ordinary user may not write in: its permissions must not be blamed.
-  ASSERT_EQ(chown(dir_.c_str(), kNobody, kNogroup), 0);
+  ASSERT_EQ(chown(m_dir.c_str(), kNobody, kNogroup), 0);
   ASSERT_TRUE(fs::create_directory(At("dev")));
   ASSERT_EQ(chmod(At("dev").c_str(), 0755), 0);
   ASSERT_EQ(mknod(At("dev/full").c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
@@ -263,7 +156,7 @@ TEST_F(OutputTargetsTest, AnExistingFileKeepsItsModeAndOwner) {
 
 TEST_F(OutputTargetsTest, AReadOnlyFileOrFolderIsRefusedWithTheRealFault) {
   if (geteuid() == 0) {
-    ASSERT_EQ(chown(dir_.c_str(), kNobody, kNogroup), 0);
+    ASSERT_EQ(chown(m_dir.c_str(), kNobody, kNogroup), 0);
   }
   std::ofstream(At("ro.wav")) << "precious";
   chmod(At("ro.wav").c_str(), 0444);
@@ -280,7 +173,7 @@ TEST_F(OutputTargetsTest, AReadOnlyFileOrFolderIsRefusedWithTheRealFault) {
   chmod(At("locked").c_str(), 0555);
   o = Run({"sine", "-q", "-o", "locked/x.wav"}, AsNobody());
   EXPECT_EQ(o.status, 2);
-  EXPECT_EQ(o.err.rfind("tonbrook-render: cannot write 'locked/x.wav': cannot create a file in the folder "
+  EXPECT_EQ(o.err.rfind("tonbrook-render: cannot write 'locked/x.wav': cannot create a file in the directory "
                         "'locked': Permission denied\n",
                         0),
             0u)
@@ -296,6 +189,78 @@ TEST_F(OutputTargetsTest, AFileSizeLimitIsAWriteErrorThatLeavesNothingBehind) {
   EXPECT_EQ(o.err, "tonbrook-render: cannot write 'keep.wav': File too large\n");
   EXPECT_EQ(Slurp(At("keep.wav")), "precious");
   EXPECT_EQ(Listing(), std::vector<std::string>{"keep.wav"});
+}
+
+// libsndfile does not report a write that fails while it closes (an
+// encoder's last frames): a limit that only the last write reaches must
+// still fail, in every format, and leave nothing behind.
+TEST_F(OutputTargetsTest, ASizeLimitAtTheLastWriteLeavesNoFileInAnyFormat) {
+  for (const char *ext : {"wav", "rf64", "flac", "aiff", "caf", "w64", "raw"}) {
+    std::string whole = std::string("whole.") + ext, cut = std::string("cut.") + ext;
+    Outcome o = Run({"white", "--tick", "5", "--seconds", "3", "-q", "-o", whole});
+    ASSERT_EQ(o.status, 0) << ext << ": " << o.err;
+    rlim_t size = (rlim_t)fs::file_size(At(whole));
+    o = Run({"white", "--tick", "5", "--seconds", "3", "-q", "-o", cut}, WithFileLimit(size - 1));
+    EXPECT_EQ(o.status, 1) << ext << ": " << o.err;
+    EXPECT_EQ(o.err, "tonbrook-render: cannot write '" + cut + "': File too large\n") << ext;
+    EXPECT_EQ(Listing(), std::vector<std::string>{whole}) << ext;
+    fs::remove(At(whole));
+  }
+}
+
+TEST_F(OutputTargetsTest, ABlockDeviceOrADirectoryIsRefused) {
+  fs::create_directory(At("sub"));
+  std::vector<std::pair<std::string, std::string>> cases{{"sub", "it is a directory"}};
+  // A block device number no driver serves: a fault here writes nothing.
+  if (geteuid() == 0 && mknod(At("disk").c_str(), S_IFBLK | 0666, makedev(240, 0)) == 0)
+    cases.push_back({"disk", "it is a block device"});
+  for (const auto &[name, why] : cases) {
+    Outcome o = Run({"sine", "-q", "-o", name});
+    EXPECT_EQ(o.status, 2) << name;
+    EXPECT_EQ(o.err.rfind("tonbrook-render: cannot write '" + name + "': " + why + "\n", 0), 0u) << o.err;
+  }
+  if (geteuid() == 0) {
+    EXPECT_TRUE(S_ISBLK(ModeOf(At("disk"))));
+  }
+}
+
+// Links that name no path (standard output, process substitution) lead
+// where the kernel says; the bytes are those of "-o -".
+TEST_F(OutputTargetsTest, StandardOutputAndProcessSubstitutionGetTheStream) {
+  ASSERT_EQ(Shell("sine -q -o - > dash.wav").status, 0);
+  for (const char *args : {"sine -q -o /dev/stdout | cat > out.wav", "sine -q -o /dev/stdout > out.wav",
+                           "sine -q -o /dev/fd/1 | cat > out.wav", "sine -q -o >(cat > out.wav); wait $!"}) {
+    Outcome o = Shell(args);
+    EXPECT_EQ(o.status, 0) << args << ": " << o.err;
+    EXPECT_EQ(Slurp(At("out.wav")), Slurp(At("dash.wav"))) << args;
+    fs::remove(At("out.wav"));
+  }
+  EXPECT_EQ(Listing(), std::vector<std::string>{"dash.wav"});
+}
+
+// With fs.protected_symlinks, a link that another user planted in a sticky
+// world-writable directory is not followed, not even by root: the tool
+// lets the kernel follow links, so the rule holds for it as for a shell.
+TEST_F(OutputTargetsTest, RootCannotWriteThroughAnotherUsersLinkInAStickyDirectory) {
+  if (geteuid() != 0) GTEST_SKIP() << "the case needs root";
+  const char *kKnob = "/proc/sys/fs/protected_symlinks";
+  std::string before = Slurp(kKnob);
+  if (before != "1\n" && !(std::ofstream(kKnob) << "1\n"))
+    GTEST_SKIP() << "fs.protected_symlinks is " << before << " and cannot be set here";
+  std::ofstream(At("victim")) << "precious";
+  ASSERT_EQ(mkdir(At("sticky").c_str(), 0755), 0);
+  ASSERT_EQ(chmod(At("sticky").c_str(), 01777), 0);
+  for (const char *target : {"victim", "created"}) {
+    std::string link = std::string("sticky/") + target + ".wav";
+    fs::create_symlink(At(target), At(link));
+    ASSERT_EQ(lchown(At(link).c_str(), kNobody, kNogroup), 0);
+    Outcome o = Run({"sine", "-q", "-o", link});
+    EXPECT_EQ(o.status, 2) << target;
+    EXPECT_EQ(o.err.rfind("tonbrook-render: cannot write '" + link + "': Permission denied\n", 0), 0u) << o.err;
+  }
+  if (before != "1\n") std::ofstream(kKnob) << before;
+  EXPECT_EQ(Slurp(At("victim")), "precious");
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"sticky", "victim"}));
 }
 
 TEST_F(OutputTargetsTest, TheLongestNamesAFolderTakesAreWritten) {

@@ -2,82 +2,36 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "cli_fixture.h"
 #include "kernel/kernel.h"
 #include "reference.h"
 #include "sound.h"
 #include "synth.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
-struct Outcome {
-  int status;
-  std::string err;
-};
-
-class RenderBinaryTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/tonbrook-render-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  // Runs the tool with args (shell words) in the test folder.
-  Outcome Run(const std::string &args) {
-    std::string errPath = dir_ + "/../" + fs::path(dir_).filename().string() + ".err";
-    std::string cmd = "cd '" + dir_ + "' && '" TONBROOK_RENDER "' " + args + " 2>'" + errPath + "'";
-    int rc = std::system(cmd.c_str());
-    Outcome o{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, Slurp(errPath)};
-    fs::remove(errPath);
-    return o;
-  }
-
-  static std::string Slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-
-  std::vector<std::string> Listing() const {
-    std::vector<std::string> names;
-    for (const auto &e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  std::string dir_;
-};
+using namespace clitest;
+using RenderBinaryTest = ToolTest;
 
 uint32_t Le32(const std::string &b, size_t at) {
   return (uint8_t)b[at] | (uint8_t)b[at + 1] << 8 | (uint8_t)b[at + 2] << 16 | (uint32_t)(uint8_t)b[at + 3] << 24;
 }
 uint16_t Le16(const std::string &b, size_t at) { return (uint16_t)((uint8_t)b[at] | (uint8_t)b[at + 1] << 8); }
 
-std::vector<int16_t> SamplesOf(const std::string &bytes, size_t from) {
-  std::vector<int16_t> v;
-  for (size_t i = from; i + 1 < bytes.size(); i += 2) v.push_back((int16_t)Le16(bytes, i));
-  return v;
-}
-
 TEST_F(RenderBinaryTest, WritesAMonoSixteenBitWavOfOneLoopBuffer) {
-  Outcome o = Run("sine 500 -o x.wav");
+  Outcome o = Shell("sine 500 -o x.wav");
   ASSERT_EQ(o.status, 0) << o.err;
-  std::string b = Slurp(dir_ + "/x.wav");
+  std::string b = Slurp(m_dir + "/x.wav");
   ASSERT_EQ(b.size(), 44u + 16384u);
   EXPECT_EQ(b.substr(0, 4), "RIFF");
   EXPECT_EQ(Le32(b, 4), 36u + 16384u);
@@ -92,7 +46,7 @@ TEST_F(RenderBinaryTest, WritesAMonoSixteenBitWavOfOneLoopBuffer) {
   EXPECT_EQ(b.substr(36, 4), "data");
   EXPECT_EQ(Le32(b, 40), 16384u);
 
-  std::vector<int16_t> v = SamplesOf(b, 44);
+  std::vector<int16_t> v = Le16Samples(b, 44);
   EXPECT_EQ(v, Reference(WF_SINE, 500.0f, 44100, 8192, 0));
   EXPECT_EQ(std::vector<int16_t>(v.begin(), v.begin() + 3), (std::vector<int16_t>{0, 2309, 4606}));
 
@@ -101,7 +55,7 @@ TEST_F(RenderBinaryTest, WritesAMonoSixteenBitWavOfOneLoopBuffer) {
   EXPECT_NE(o.err.find("peak:      -0.00 dBFS (32750)"), std::string::npos) << o.err;
   EXPECT_EQ(Listing(), std::vector<std::string>{"x.wav"});
   struct stat st;
-  ASSERT_EQ(stat((dir_ + "/x.wav").c_str(), &st), 0);
+  ASSERT_EQ(stat((m_dir + "/x.wav").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0666u & ~[] { mode_t m = umask(0); umask(m); return m; }());
 }
 
@@ -123,99 +77,153 @@ TEST_F(RenderBinaryTest, EveryWaveformMatchesTheRendererAtOtherDimensions) {
       {"8 --length 10", 8, 500.0f, 44100, 10},
   };
   for (const auto &c : cases) {
-    Outcome o = Run(std::string(c.args) + " -q -o out.wav");
+    Outcome o = Shell(std::string(c.args) + " -q -o out.wav");
     ASSERT_EQ(o.status, 0) << c.args << ": " << o.err;
     EXPECT_EQ(o.err, "") << c.args;
-    std::vector<int16_t> v = SamplesOf(Slurp(dir_ + "/out.wav"), 44);
+    std::vector<int16_t> v = Le16Samples(Slurp(m_dir + "/out.wav"), 44);
     DWORD tick = c.code == WF_WHITE_NOISE ? 777 : 12;
     EXPECT_EQ(v, Reference(c.code, c.hz, c.rate, c.length, tick)) << c.args;
   }
 }
 
 TEST_F(RenderBinaryTest, SecondsRepeatTheLoopAndCutTheLastPass) {
-  ASSERT_EQ(Run("sawtooth 1000 --seconds 0.5 -o s.wav").status, 0);
-  std::vector<int16_t> v = SamplesOf(Slurp(dir_ + "/s.wav"), 44);
+  ASSERT_EQ(Shell("sawtooth 1000 --seconds 0.5 -o s.wav").status, 0);
+  std::vector<int16_t> v = Le16Samples(Slurp(m_dir + "/s.wav"), 44);
   ASSERT_EQ(v.size(), 22050u);
   std::vector<int16_t> loop = Reference(WF_SAWTOOTH, 1000.0f, 44100, 8192, 0);
   for (size_t i = 0; i < v.size(); i++) ASSERT_EQ(v[i], loop[i % 8192]) << i;
 }
 
+// Pink noise is rendered two passes at a time; each is still its own.
 TEST_F(RenderBinaryTest, NoiseIsRenderedAfreshForEveryPassAtItsTick) {
-  // Passes of 4410 samples at 44100 Hz are 100 ms apart.
-  ASSERT_EQ(Run("white --length 4410 --seconds 0.25 --tick 4294967200 --raw -o n.raw").status, 0);
-  std::vector<int16_t> v = SamplesOf(Slurp(dir_ + "/n.raw"), 0);
-  ASSERT_EQ(v.size(), 11025u);
-  for (int pass = 0; pass < 3; pass++) {
-    std::vector<int16_t> expect = Reference(WF_WHITE_NOISE, 0.0f, 44100, 4410, 4294967200u + pass * 100u);
-    size_t n = std::min<size_t>(4410, v.size() - pass * 4410);
-    EXPECT_TRUE(std::equal(expect.begin(), expect.begin() + n, v.begin() + pass * 4410)) << pass;
+  for (const auto &[name, code] : {std::pair<const char *, int>{"white", WF_WHITE_NOISE}, {"pink", WF_PINK_NOISE}}) {
+    // Passes of 4410 samples at 44100 Hz are 100 ms apart.
+    ASSERT_EQ(Shell(std::string(name) + " --length 4410 --seconds 0.25 --tick 4294967200 --raw -o n.raw").status, 0);
+    std::vector<int16_t> v = Le16Samples(Slurp(m_dir + "/n.raw"), 0);
+    ASSERT_EQ(v.size(), 11025u);
+    for (int pass = 0; pass < 3; pass++) {
+      std::vector<int16_t> expect = Reference(code, 0.0f, 44100, 4410, 4294967200u + pass * 100u);
+      size_t n = std::min<size_t>(4410, v.size() - pass * 4410);
+      EXPECT_TRUE(std::equal(expect.begin(), expect.begin() + n, v.begin() + pass * 4410)) << name << " " << pass;
+    }
   }
 }
 
 TEST_F(RenderBinaryTest, RawAndStandardOutputCarryTheSameSamples) {
-  ASSERT_EQ(Run("triangle 440 --raw -o t.raw").status, 0);
-  ASSERT_EQ(Run("triangle 440 -o - > t.wav").status, 0);
-  std::string raw = Slurp(dir_ + "/t.raw"), wav = Slurp(dir_ + "/t.wav");
+  ASSERT_EQ(Shell("triangle 440 --raw -o t.raw").status, 0);
+  ASSERT_EQ(Shell("triangle 440 -o - > t.wav").status, 0);
+  std::string raw = Slurp(m_dir + "/t.raw"), wav = Slurp(m_dir + "/t.wav");
   ASSERT_EQ(raw.size(), 16384u);
   EXPECT_EQ(wav.substr(44), raw);
-  EXPECT_EQ(SamplesOf(raw, 0), Reference(WF_TRIANGLE, 440.0f, 44100, 8192, 0));
-  EXPECT_EQ(Run("sine --raw -o - -q | wc -c > count").status, 0);
-  EXPECT_EQ(Slurp(dir_ + "/count"), "16384\n");
+  EXPECT_EQ(Le16Samples(raw, 0), Reference(WF_TRIANGLE, 440.0f, 44100, 8192, 0));
+  EXPECT_EQ(Shell("sine --raw -o - -q | wc -c > count").status, 0);
+  EXPECT_EQ(Slurp(m_dir + "/count"), "16384\n");
 }
 
 TEST_F(RenderBinaryTest, BadInputExitsTwoAndLeavesFilesAlone) {
-  std::ofstream(dir_ + "/keep.wav") << "precious";
-  fs::create_directory(dir_ + "/folder");
-  chmod((dir_ + "/folder").c_str(), 0500);
+  std::ofstream(m_dir + "/keep.wav") << "precious";
+  fs::create_directory(m_dir + "/folder");
+  chmod((m_dir + "/folder").c_str(), 0500);
   const char *bad[] = {
       "noise -o keep.wav",          "sine 500x -o keep.wav",       "sine nan -o keep.wav",
       "sine 300000 -o keep.wav",    "sine --rate 100 -o keep.wav", "sine --length 0 -o keep.wav",
       "sine --seconds 0 -o keep.wav", "-o keep.wav",               "sine -o folder",
       "sine -o no/such/dir/x.wav",  "sine -o folder/x.wav",        "sine --tick x -o keep.wav",
+      "sine --raw --format wav -o keep.wav", "-- -o keep.wav",
   };
   bool root = geteuid() == 0;
   for (const char *args : bad) {
     if (root && std::string(args) == "sine -o folder/x.wav") continue;  // root writes anywhere
-    Outcome o = Run(args);
+    Outcome o = Shell(args);
     EXPECT_EQ(o.status, 2) << args;
     EXPECT_EQ(o.err.rfind("tonbrook-render: ", 0), 0u) << args << ": " << o.err;
     EXPECT_NE(o.err.find("\nTry 'tonbrook-render --help'.\n"), std::string::npos) << args;
     EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 2) << args << ": " << o.err;
   }
-  EXPECT_EQ(Slurp(dir_ + "/keep.wav"), "precious");
+  EXPECT_EQ(Slurp(m_dir + "/keep.wav"), "precious");
   EXPECT_EQ(Listing(), (std::vector<std::string>{"folder", "keep.wav"}));
-  EXPECT_TRUE(fs::is_empty(dir_ + "/folder"));
-  chmod((dir_ + "/folder").c_str(), 0700);
+  EXPECT_TRUE(fs::is_empty(m_dir + "/folder"));
+  chmod((m_dir + "/folder").c_str(), 0700);
 }
 
-TEST_F(RenderBinaryTest, AnInterruptedRenderLeavesNothingBehind) {
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    if (chdir(dir_.c_str()) != 0) _exit(99);
-    execl(TONBROOK_RENDER, TONBROOK_RENDER, "white", "--rate", "384000", "--seconds", "86400", "--raw", "-o",
-          "long.raw", (char *)nullptr);
-    _exit(98);
+// The file being written is unnamed until it is complete, so not even a
+// kill leaves anything; an interrupt ends the tool by that signal, as a
+// shell loop expects, rendering or playing; a hang-up ignored from the
+// start (nohup) stays ignored.
+TEST_F(RenderBinaryTest, AnInterruptEndsTheToolByItsSignalAndLeavesNothingBehind) {
+  const std::vector<const char *> kRender{"white", "--rate", "384000", "--seconds", "86400", "--raw", "-o", "long.raw"};
+  const std::vector<const char *> kPlay{"sine", "--play", "-q"};
+  const struct {
+    const std::vector<const char *> &args;
+    std::vector<int> sent;
+    bool hangUpIgnored;
+  } cases[] = {
+      {kRender, {SIGINT}, false},         {kRender, {SIGTERM}, false}, {kRender, {SIGKILL}, false},
+      {kRender, {SIGHUP, SIGINT}, true},  {kPlay, {SIGINT}, false},    {kPlay, {SIGHUP, SIGTERM}, true},
+  };
+  for (const auto &c : cases) {
+    std::string what = std::string(c.args[0]) + " " + strsignal(c.sent.back());
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (chdir(m_dir.c_str()) != 0) _exit(99);
+      if (c.hangUpIgnored) signal(SIGHUP, SIG_IGN);
+      setenv("SDL_AUDIODRIVER", "dummy", 1);
+      std::vector<char *> argv{(char *)TONBROOK_RENDER};
+      for (const char *a : c.args) argv.push_back((char *)a);
+      argv.push_back(nullptr);
+      execv(TONBROOK_RENDER, argv.data());
+      _exit(98);
+    }
+    // Wait until the tool holds a file in the folder (or, playing, a
+    // moment), then send the signals.
+    std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    bool writing = false;
+    for (int i = 0; i < (c.args == kPlay ? 300 : 5000) && !writing; i++) {
+      std::error_code ec;
+      for (auto it = fs::directory_iterator(fds, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+        writing = writing || fs::read_symlink(it->path(), ec).string().rfind(m_dir + "/", 0) == 0;
+      if (!writing) usleep(1000);
+    }
+    for (int sig : c.sent) {
+      kill(pid, sig);
+      usleep(100000);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(writing || c.args == kPlay) << what;
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.sent.back()) << what << ": status " << status;
+    EXPECT_TRUE(Listing().empty()) << what;
   }
-  // Wait for the temporary file to appear, then interrupt.
-  for (int i = 0; i < 5000 && Listing().empty(); i++) usleep(1000);
-  std::vector<std::string> during = Listing();
-  kill(pid, SIGINT);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ASSERT_EQ(during.size(), 1u);
-  EXPECT_EQ(during[0].rfind(".tb", 0), 0u);
-  EXPECT_EQ(during[0].size(), 9u);
-  EXPECT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
-  EXPECT_TRUE(Listing().empty());
 }
 
-TEST_F(RenderBinaryTest, HelpGoesToStandardOutput) {
-  Outcome o = Run("--help > help.txt");
+TEST_F(RenderBinaryTest, HelpGoesToStandardOutputAndAFullOneIsAnError) {
+  Outcome o = Shell("--help > help.txt");
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.err, "");
-  EXPECT_EQ(Slurp(dir_ + "/help.txt").rfind("usage: tonbrook-render WAVEFORM", 0), 0u);
+  EXPECT_EQ(Slurp(m_dir + "/help.txt").rfind("usage: tonbrook-render WAVEFORM", 0), 0u);
+  if (geteuid() != 0) GTEST_SKIP() << "making a full device node needs root";
+  ASSERT_EQ(mknod(At("full").c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
+  for (const char *args : {"--help > full", "--version > full", "--list-devices > full"}) {
+    o = Shell(args, "SDL_AUDIODRIVER=dummy");
+    EXPECT_EQ(o.status, 1) << args;
+    EXPECT_EQ(o.err, "tonbrook-render: cannot write to standard output: No space left on device\n") << args;
+  }
+}
+
+// "--" ends the options; names the tool echoes are shown with their
+// control characters escaped.
+TEST_F(RenderBinaryTest, OptionsEndAtTwoDashesAndControlCharactersAreEscaped) {
+  Outcome o = Run({"-q", "-o", "-x.wav", "--", "sine", "-440"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(Listing(), std::vector<std::string>{"-x.wav"});
+  o = Run({"sine", "-o", "bad\x1b[2Jname\x7f.ogg"});
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.err.rfind("tonbrook-render: unknown file extension in 'bad\\x1b[2Jname\\x7f.ogg' (use --format)\n", 0),
+            0u)
+      << o.err;
+  o = Run({"si\u009bne"});
+  EXPECT_EQ(o.err.rfind("tonbrook-render: unknown waveform 'si\\x9bne'\n", 0), 0u) << o.err;
 }
 
 }  // namespace
