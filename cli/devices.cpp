@@ -1,10 +1,7 @@
 #include "devices.h"
 
-#include <fcntl.h>
 #include <mmsystem.h>
 #include <stdio.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <vector>
 
@@ -42,29 +39,21 @@ std::vector<std::string> DeviceNames(bool quiet, std::string *reason) {
 }  // namespace
 
 SoundMessages::SoundMessages() {
-  fflush(stderr);
-  m_memory = memfd_create("tonbrook-render-messages", MFD_CLOEXEC);
-  m_saved = m_memory >= 0 ? fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0) : -1;
-  if (m_saved >= 0) dup2(m_memory, STDERR_FILENO);
+  m_previous = plat::wave::SetMessageSink([this](const std::string &line) { m_text += line + "\n"; });
 }
 
 SoundMessages::~SoundMessages() { fputs(Take().c_str(), stderr); }
 
 std::string SoundMessages::Take() {
-  std::string text;
-  if (m_saved >= 0) {
-    fflush(stderr);
-    dup2(m_saved, STDERR_FILENO);
-    close(m_saved);
-    m_saved = -1;
+  if (m_gathering) {
+    plat::wave::SetMessageSink(std::move(m_previous));
+    m_gathering = false;
   }
-  if (m_memory < 0) return text;
-  char buf[4096];
-  ssize_t n;
-  for (off_t at = 0; (n = pread(m_memory, buf, sizeof buf, at)) > 0; at += n) text.append(buf, (size_t)n);
-  close(m_memory);
-  m_memory = -1;
-  return text;
+  return std::move(m_text);
+}
+
+void SilenceSoundMessages() {
+  plat::wave::SetMessageSink([](const std::string &) {});
 }
 
 std::string AsReason(const std::string &messages) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "options.h"
+#include "wave/wave.h"
 
 namespace cli {
 
@@ -23,10 +24,10 @@ bool ListDevices(std::string *error);
  * --device. None with *error set when no device matches. */
 std::optional<UINT> ChooseDevice(const Options &opt, std::string *error);
 
-/* Gathers what the sound system writes on standard error while it opens a
- * device, from construction until Take, instead of showing it, so that a
- * failure is told once, in one line, and -q silences the rest. Standard
- * error is as it was after Take or destruction; what was gathered and not
+/* Gathers the sound system's messages while it opens a device, from
+ * construction until Take, instead of showing them, so that a failure is
+ * told once, in one line, and -q silences the rest. The messages go where
+ * they went before after Take or destruction; what was gathered and not
  * taken is then shown. */
 class SoundMessages {
  public:
@@ -35,13 +36,17 @@ class SoundMessages {
   SoundMessages(const SoundMessages &) = delete;
   SoundMessages &operator=(const SoundMessages &) = delete;
 
-  /* Ends the gathering and returns the text. */
+  /* Ends the gathering and returns the text, a line each. */
   std::string Take();
 
  private:
-  int m_saved = -1;   // standard error as it was
-  int m_memory = -1;  // where it goes meanwhile
+  bool m_gathering = true;
+  std::string m_text;                  // written only by the sink while gathering
+  plat::wave::MessageSink m_previous;  // where messages went before
 };
+
+/* From now on the sound system's messages are not shown (-q). */
+void SilenceSoundMessages();
 
 /* The gathered messages as the end of an error line: " (first; second)",
  * each without the program's prefix; empty when there are none. */

@@ -162,6 +162,7 @@ int RunPlay(cli::Options opt) {
   std::string error;
   if (!ChooseExactLength(&opt, &error)) return UsageError(error);
   cli::SetParams(opt);
+  if (opt.quiet) cli::SilenceSoundMessages();
   std::optional<UINT> device = cli::ChooseDevice(opt, &error);
   if (!device) return RuntimeError(error);
   if (!opt.quiet) {

@@ -1,6 +1,11 @@
+#include <errno.h>
+
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <string>
 
 #include "wave/wave.h"
 
@@ -20,6 +25,9 @@ class Null : public Backend {
 };
 
 std::atomic<Backend *> g_installed{nullptr};
+
+std::mutex g_sinkLock;
+MessageSink g_sink;
 
 Backend &Named() {
   static Backend &named = [] () -> Backend & {
@@ -42,5 +50,20 @@ Backend &Current() {
 }
 
 void UseBackend(Backend *backend) { g_installed.store(backend, std::memory_order_release); }
+
+MessageSink SetMessageSink(MessageSink sink) {
+  std::lock_guard<std::mutex> hold(g_sinkLock);
+  std::swap(g_sink, sink);
+  return sink;
+}
+
+void Say(const std::string &line, bool bOurs) {
+  std::string said = bOurs ? std::string(program_invocation_short_name) + ": " + line : line;
+  std::lock_guard<std::mutex> hold(g_sinkLock);
+  if (g_sink)
+    g_sink(said);
+  else
+    std::fprintf(stderr, "%s\n", said.c_str());
+}
 
 }  // namespace plat::wave

@@ -3,8 +3,9 @@
  * of each direction is the system's default device, devices 1 and up are the
  * ones SDL names. SDL converts the opened format for the hardware; its audio
  * thread calls the device core's Transfer for every period. When SDL cannot
- * give an output at all, one line on standard error says SDL's reason; the
- * caller only learns that the open failed.
+ * give an output at all, one line of the sound system's messages says SDL's
+ * reason; the caller only learns that the open failed. SDL's own log goes
+ * the same way.
  *
  * The default output is the handheld's built-in device, which never goes
  * away: a Keeper (wave/keeper.h) holds an SDL device for it only while
@@ -14,10 +15,8 @@
  * removed returns its buffers done.
  */
 #include <SDL.h>
-#include <errno.h>
 
 #include <atomic>
-#include <cstdio>
 #include <map>
 #include <mutex>
 #include <string>
@@ -68,9 +67,14 @@ void Watch(SDL_AudioDeviceID id, bool bInput, Watched *watched) {
     g_ports.erase({id, bInput});
 }
 
-/* Writes one line naming the program and why SDL gives no audio output. */
-void Explain(const char *why) {
-  std::fprintf(stderr, "%s: cannot open the audio output: %s\n", program_invocation_short_name, why);
+/* Says in one line why SDL gives no audio output. */
+void Explain(const char *why) { Say(std::string("cannot open the audio output: ") + why, true); }
+
+/* SDL's log, as SDL itself writes it, through the sound system's messages. */
+void SDLCALL Log(void *, int, SDL_LogPriority priority, const char *message) {
+  static const char *const kPriorities[] = {"", "VERBOSE", "DEBUG", "INFO", "WARN", "ERROR", "CRITICAL"};
+  const char *name = priority > 0 && priority < SDL_NUM_LOG_PRIORITIES ? kPriorities[priority] : "";
+  Say(std::string(name) + ": " + message, false);
 }
 
 void SDLCALL Callback(void *pStream, Uint8 *pb, int cb) { ((Stream *)pStream)->Transfer(pb, (size_t)cb); }
@@ -227,6 +231,7 @@ class Sdl : public Backend {
   bool Ready() {
     std::call_once(m_once, [this] {
       std::lock_guard<std::mutex> hold(g_sdlLock);
+      SDL_LogSetOutputFunction(Log, nullptr);
       m_ready = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
       if (m_ready) {
         const char *psz = SDL_GetCurrentAudioDriver();

@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -88,6 +89,21 @@ void UseBackend(Backend *backend);
 /* The built-in backends. */
 Backend &SdlBackend();
 Backend &NullBackend();
+
+/* The sound system's own messages: the line that says why no output opens,
+ * and what SDL itself logs (its disk driver announces itself, for one).
+ * Each is one line without its newline, ours beginning with the program's
+ * name. Without a sink they go to standard error; a sink gets them instead,
+ * one at a time, on whatever thread said them, and must not call these
+ * services.
+ * SetMessageSink returns the sink it replaces; an empty one restores
+ * standard error. */
+using MessageSink = std::function<void(const std::string &line)>;
+MessageSink SetMessageSink(MessageSink sink);
+
+/* Says one message of the sound system: bOurs for the platform's own line,
+ * which is put after the program's name. */
+void Say(const std::string &line, bool bOurs);
 
 }  // namespace plat::wave
 
