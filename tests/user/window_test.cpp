@@ -261,3 +261,70 @@ TEST_F(Windows, AWindowMadeNotToActivateAndItsChildrenNeverTakeTheFocus) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Windows, GetWindowWalksTheZOrderAndSetWindowPosRaises) {
+  HWND top = testwnd::Top();
+  HWND a = testwnd::Child(top, 1), b = testwnd::Child(top, 2), c = testwnd::Child(top, 3);
+  HWND owned = CreateWindowExW(0, testwnd::kClass, u"", WS_POPUP, 0, 0, 10, 10, a, nullptr, nullptr, nullptr);
+  EXPECT_EQ(GetWindow(top, GW_CHILD), a);
+  EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), b);
+  EXPECT_EQ(GetWindow(c, GW_HWNDPREV), b);
+  EXPECT_EQ(GetWindow(b, GW_HWNDFIRST), a);
+  EXPECT_EQ(GetWindow(b, GW_HWNDLAST), c);
+  EXPECT_EQ(GetWindow(owned, GW_OWNER), top) << "a pop-up is owned by its parent's top-level window";
+  EXPECT_EQ(GetWindow(owned, GW_HWNDNEXT), top);
+
+  ASSERT_TRUE(SetWindowPos(c, HWND_TOP, 5, 6, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE));
+  EXPECT_EQ(GetWindow(top, GW_CHILD), c);
+  RECT rc;
+  GetWindowRect(c, &rc);
+  EXPECT_EQ(rc.left, 5);
+  EXPECT_EQ(rc.top, 26 + 6);
+  EXPECT_EQ(rc.right - rc.left, 20) << "SWP_NOSIZE keeps the size";
+  ASSERT_TRUE(SetWindowPos(c, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_HIDEWINDOW));
+  EXPECT_FALSE(IsWindowVisible(c));
+  ASSERT_TRUE(SetWindowPos(c, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW));
+  EXPECT_TRUE(IsWindowVisible(c));
+}
+
+TEST_F(Windows, PropertiesByNameOrAtomAreTheWindows) {
+  HWND a = testwnd::Top(u"A"), b = testwnd::Top(u"B");
+  HANDLE one = (HANDLE)0x10, two = (HANDLE)0x20;
+  ASSERT_TRUE(SetPropW(a, u"Handheld.State", one));
+  ASSERT_TRUE(SetPropW(a, MAKEINTRESOURCE(0xC001), two));
+  EXPECT_EQ(GetPropW(a, u"handheld.state"), one) << "names compare as atoms do, without case";
+  EXPECT_EQ(GetPropW(a, MAKEINTRESOURCE(0xC001)), two);
+  EXPECT_EQ(GetPropW(b, u"Handheld.State"), nullptr);
+  ASSERT_TRUE(SetPropW(a, u"Handheld.State", two));
+  EXPECT_EQ(RemovePropW(a, u"Handheld.State"), two);
+  EXPECT_EQ(GetPropW(a, u"Handheld.State"), nullptr);
+}
+
+/* What each call returns for a window that is not there, or a name that
+ * is missing: what the desktop's calls return. */
+TEST_F(Windows, ZOrderAndPropertyCallsOnWhatIsNotThereFail) {
+  HWND top = testwnd::Top();
+  HWND gone = testwnd::Top(u"Gone");
+  DestroyWindow(gone);
+  struct Case {
+    const char *what;
+    long long got, want;
+  } cases[] = {
+      {"GetWindow, no window", (long long)(uintptr_t)GetWindow(gone, GW_HWNDNEXT), 0},
+      {"GetWindow, no child", (long long)(uintptr_t)GetWindow(top, GW_CHILD), 0},
+      {"GetWindow, last has no next", (long long)(uintptr_t)GetWindow(GetWindow(top, GW_HWNDLAST), GW_HWNDNEXT), 0},
+      {"GetWindow, unknown command", (long long)(uintptr_t)GetWindow(top, 99), 0},
+      {"SetWindowPos, no window", SetWindowPos(gone, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE), 0},
+      {"SetPropW, no window", SetPropW(gone, u"P", (HANDLE)1), 0},
+      {"SetPropW, no name", SetPropW(top, nullptr, (HANDLE)1), 0},
+      {"GetPropW, no window", (long long)(uintptr_t)GetPropW(gone, u"P"), 0},
+      {"GetPropW, no such property", (long long)(uintptr_t)GetPropW(top, u"P"), 0},
+      {"RemovePropW, no window", (long long)(uintptr_t)RemovePropW(gone, u"P"), 0},
+      {"RemovePropW, no such property", (long long)(uintptr_t)RemovePropW(top, u"P"), 0},
+  };
+  for (const Case &c : cases) EXPECT_EQ(c.got, c.want) << c.what;
+}
+
+}  // namespace
