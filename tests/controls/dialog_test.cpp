@@ -93,7 +93,7 @@ TEST_F(Dialogs, TheAboutBoxFillsTheScreenSurvivesEscAndClosesOnItsCaptionOk) {
                         if (line) version = Text(line);
                         EXPECT_TRUE(plat::host::WriteScreenshot(ShotPath("about.png")));
                         /* The navigation bar: the title, and "ok" at its right end. */
-                        okDrawn = CountOf(RGB(255, 255, 255), plat::controls::kCaptionOkRect) > 0;
+                        okDrawn = CountOf(RGB(255, 255, 255), RECT{240 - 30, 0, 240, 26}) > 0;
                       }),
            Step::Key(200, VK_ESCAPE), Step::Tap(300, 100, 13), Step::Tap(400, 225, 13)},
           [&] {
@@ -186,7 +186,7 @@ HWND MenuBarFor(HWND top) {
 
 HWND PopupAt(int x, int y) {
   HWND hwnd = WindowFromPoint(POINT{x, y});
-  return plat::user::FromHandle(hwnd)->cls->name == plat::controls::kPopupMenuClass ? hwnd : nullptr;
+  return plat::user::FromHandle(hwnd)->cls->name == plat::user::kMenuClassName ? hwnd : nullptr;
 }
 
 TEST_F(Dialogs, TheMenuBarsFileButtonDropsItsMenuAndExitReachesTheOwner) {

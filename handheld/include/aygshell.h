@@ -1,11 +1,10 @@
 /*
  * aygshell.h - the Pocket PC shell: the menu bar at the bottom of the
- * screen, full-screen dialogs with an OK button in the navigation bar, and
- * the bookkeeping of the input panel. The handheld emulated here has no
- * input panel: it is always down.
+ * handheld's screen, full-screen dialogs with an "ok" in the navigation
+ * bar, and the record of the input panel, which is always down here.
  */
-#ifndef TONBROOK_AYGSHELL_H
-#define TONBROOK_AYGSHELL_H
+#ifndef HANDHELD_AYGSHELL_H
+#define HANDHELD_AYGSHELL_H
 
 #include <windows.h>
 
@@ -18,7 +17,7 @@ typedef struct tagSHMENUBARINFO {
   HINSTANCE hInstRes;
   int nBmpId;
   int cBmpImages;
-  HWND hwndMB; /* out: the menu bar */
+  HWND hwndMB;    /* out: the menu bar */
   COLORREF clrBk; /* with SHCMBF_COLORBK; older callers leave it out of cbSize */
 } SHMENUBARINFO, *PSHMENUBARINFO;
 
@@ -27,11 +26,6 @@ typedef struct tagSHMENUBARINFO {
 #define SHCMBF_HIDESIPBUTTON 0x0004
 #define SHCMBF_COLORBK 0x0008
 #define SHCMBF_HMENU 0x0010
-
-/* Builds the menu bar of hwndParent at the bottom of the screen and stores
- * it in hwndMB. FALSE for a bad record or parent, or resources that are
- * missing or damaged. */
-BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi);
 
 /* Dialogs. */
 typedef struct tagSHINITDLGINFO {
@@ -49,11 +43,6 @@ typedef struct tagSHINITDLGINFO {
 #define SHIDIF_FULLSCREENNOMENUBAR 0x0010
 #define SHIDIF_EMPTYMENU 0x0020
 
-/* Applies dwFlags to the dialog: an OK button in the navigation bar, a size
- * that fills the screen below it, the input panel down. FALSE for a NULL
- * record or a dialog that is no window. */
-BOOL SHInitDialog(PSHINITDLGINFO pshidi);
-
 /* The input panel state a window keeps across activations. */
 typedef struct tagSHACTIVATEINFO {
   DWORD cbSize;
@@ -66,12 +55,35 @@ typedef struct tagSHACTIVATEINFO {
 
 #define SHA_INPUTDIALOG 0x00000001
 
+#ifndef SPI_SETSIPINFO
 #define SPI_SETSIPINFO 224
+#endif
+
+#ifndef WS_EX_CAPTIONOKBTN
+#define WS_EX_CAPTIONOKBTN 0x80000000
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Builds the menu bar of hwndParent at the bottom of the screen and stores
+ * it in hwndMB. FALSE for a bad record or parent, or resources that are
+ * missing or damaged. */
+BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO *pmbi);
+
+/* Applies dwFlags to the dialog: an "ok" in the navigation bar, a size
+ * that fills the screen below it, the input panel down. FALSE for a NULL
+ * record or a dialog that is no window. */
+BOOL WINAPI SHInitDialog(PSHINITDLGINFO pshidi);
 
 /* Keep psai in step with WM_ACTIVATE and WM_SETTINGCHANGE. FALSE for a NULL
  * record or one of the wrong size. */
-BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai,
-                        DWORD dwFlags);
-BOOL SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai);
+BOOL WINAPI SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai, DWORD dwFlags);
+BOOL WINAPI SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai);
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif
