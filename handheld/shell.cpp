@@ -14,6 +14,8 @@ namespace {
 
 const int kClassChars = 32;
 
+HANDHELD_DIALOGHOOK s_dialogHook;
+
 /* Whether hwnd is a window of the caption-ok class. */
 bool IsCaptionOk(HWND hwnd) {
   static const WCHAR kName[] = HANDHELD_CAPTIONOK_CLASS;
@@ -79,6 +81,8 @@ void EmptyMenuBar(HWND parent) {
 
 }  // namespace
 
+void HANDHELD_SetDialogHook(HANDHELD_DIALOGHOOK hook) { s_dialogHook = hook; }
+
 void CAPTIONOK_PaintOk(HDC hdc, int x) {
   HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_CAPTIONTEXT));
   HGDIOBJ oldPen = SelectObject(hdc, pen);
@@ -134,12 +138,14 @@ void CAPTIONOK_Add(HWND hDlg) {
  * SHIDIF_FULLSCREENNOMENUBAR) size it to the screen below the navigation
  * bar, SHIDIF_SIZEDLG to the part above the menu bar's place;
  * SHIDIF_EMPTYMENU gives it an empty menu bar. The input panel is down
- * already (SHIDIF_SIPDOWN). */
+ * already (SHIDIF_SIPDOWN). A dialog the platform's hook refuses is left as
+ * it is. */
 BOOL WINAPI SHInitDialog(PSHINITDLGINFO pshidi) {
   if (!pshidi || !IsWindow(pshidi->hDlg)) return FALSE;
   if (!(pshidi->dwMask & SHIDIM_FLAGS)) return TRUE;
   HWND hDlg = pshidi->hDlg;
   DWORD flags = pshidi->dwFlags;
+  if (s_dialogHook && !s_dialogHook(hDlg)) return TRUE;
   if ((flags & SHIDIF_DONEBUTTON) || (GetWindowLongW(hDlg, GWL_EXSTYLE) & (LONG)WS_EX_CAPTIONOKBTN))
     CAPTIONOK_Add(hDlg);
   int top = HANDHELD_NAVBAR_HEIGHT, height = HANDHELD_SCREEN_HEIGHT - HANDHELD_NAVBAR_HEIGHT;

@@ -43,6 +43,13 @@ HWND CAPTIONOK_Of(HWND hDlg);
  * navigation bar's right end; nothing more when it has one. */
 void CAPTIONOK_Add(HWND hDlg);
 
+/* A platform whose dialogs are not the handheld's by birth (the desktop's
+ * have captions and borders) adopts them here: SHInitDialog calls the hook
+ * first and leaves a dialog the hook refuses (FALSE) as it is. Without a
+ * hook every dialog is the handheld's. */
+typedef BOOL (*HANDHELD_DIALOGHOOK)(HWND hDlg);
+void HANDHELD_SetDialogHook(HANDHELD_DIALOGHOOK hook);
+
 /* Draws the "ok": a ring in the caption's text colour with "ok" in the
  * title font (the system font in bold), in the navigation bar's ok area
  * whose left top is (x, 0). */

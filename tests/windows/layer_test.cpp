@@ -6,7 +6,7 @@
  *
  * Prints one line a check and exits with the number of failed checks.
  */
-#include <handheld.h>
+#include <redirect.h>
 
 #include <cstdio>
 #include <cstring>
