@@ -102,12 +102,12 @@ void CAPTIONOK_PaintOk(HDC hdc, int x) {
 /* Taps on the "ok" never take the activation from the dialog. */
 LRESULT CALLBACK CAPTIONOK_WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
     case WM_PAINT:
       return CAPTIONOK_Paint(hwnd);
     case WM_ERASEBKGND:
       return 1;
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
     case WM_LBUTTONDOWN:
       SetCapture(hwnd);
       return 0;

@@ -73,11 +73,11 @@ MenuEntry *EntryOf(HMENU hMenu, UINT uItem, UINT flags) {
 
 /* The state of a pop-up that TrackPopupMenuEx shows. */
 struct Popup {
-  std::vector<MenuEntry> items;
-  int hot = -1;
-  bool tracking = false; /* the stylus went down inside */
-  bool closing = false;
-  UINT chosen = 0;
+  std::vector<MenuEntry> m_items;
+  int m_hot = -1;
+  bool m_tracking = false; /* the stylus went down inside */
+  bool m_closing = false;
+  UINT m_chosen = 0;
 };
 
 /* An item a tap or Enter may choose: not a separator, greyed or a pop-up. */
@@ -115,8 +115,8 @@ int MENU_ItemAt(HWND hwnd, const Popup *p, LPARAM lParam) {
   POINT pt{(SHORT)LOWORD(lParam), (SHORT)HIWORD(lParam)};
   if (!PtInRect(&client, pt)) return -1;
   int y = 0;
-  for (size_t i = 0; i < p->items.size(); ++i) {
-    const MenuEntry &item = p->items[i];
+  for (size_t i = 0; i < p->m_items.size(); ++i) {
+    const MenuEntry &item = p->m_items[i];
     int h = item.IsSeparator() ? kSeparatorHeight : kItemHeight;
     if (pt.y < y + h) return Choosable(item) ? (int)i : -1;
     y += h;
@@ -126,16 +126,16 @@ int MENU_ItemAt(HWND hwnd, const Popup *p, LPARAM lParam) {
 
 /* Closes the pop-up with the command chosen (0 for none). */
 void MENU_Close(HWND hwnd, Popup *p, UINT command) {
-  if (p->closing) return;
-  p->closing = true;
-  p->chosen = command;
+  if (p->m_closing) return;
+  p->m_closing = true;
+  p->m_chosen = command;
   if (GetCapture() == hwnd) ReleaseCapture();
   DestroyWindow(hwnd);
 }
 
 void MENU_SetHot(HWND hwnd, Popup *p, int hot) {
-  if (p->hot == hot) return;
-  p->hot = hot;
+  if (p->m_hot == hot) return;
+  p->m_hot = hot;
   InvalidateRect(hwnd, nullptr, TRUE);
 }
 
@@ -148,18 +148,18 @@ void MENU_LButtonDown(HWND hwnd, Popup *p, LPARAM lParam) {
     MENU_Close(hwnd, p, 0);
     return;
   }
-  p->tracking = true;
+  p->m_tracking = true;
   MENU_SetHot(hwnd, p, MENU_ItemAt(hwnd, p, lParam));
 }
 
 /* The stylus up on an item chooses it. The up of the tap that opened the
  * pop-up does nothing. */
 void MENU_LButtonUp(HWND hwnd, Popup *p, LPARAM lParam) {
-  if (!p->tracking) return;
-  p->tracking = false;
+  if (!p->m_tracking) return;
+  p->m_tracking = false;
   int i = MENU_ItemAt(hwnd, p, lParam);
   if (i >= 0)
-    MENU_Close(hwnd, p, p->items[(size_t)i].id);
+    MENU_Close(hwnd, p, p->m_items[(size_t)i].id);
   else
     MENU_SetHot(hwnd, p, -1);
 }
@@ -167,21 +167,21 @@ void MENU_LButtonUp(HWND hwnd, Popup *p, LPARAM lParam) {
 /* Esc closes the pop-up, the arrows move the lit item over the items that
  * can be chosen (round the ends), Enter chooses the lit item. */
 void MENU_KeyDown(HWND hwnd, Popup *p, WPARAM vk) {
-  int n = (int)p->items.size();
+  int n = (int)p->m_items.size();
   switch (vk) {
     case VK_ESCAPE:
       MENU_Close(hwnd, p, 0);
       break;
     case VK_RETURN:
-      if (p->hot >= 0) MENU_Close(hwnd, p, p->items[(size_t)p->hot].id);
+      if (p->m_hot >= 0) MENU_Close(hwnd, p, p->m_items[(size_t)p->m_hot].id);
       break;
     case VK_UP:
     case VK_DOWN: {
       int step = vk == VK_DOWN ? 1 : n - 1;
-      int i = p->hot >= 0 ? p->hot : (vk == VK_DOWN ? n - 1 : 0);
+      int i = p->m_hot >= 0 ? p->m_hot : (vk == VK_DOWN ? n - 1 : 0);
       for (int tries = 0; tries < n; ++tries) {
         i = (i + step) % n;
-        if (Choosable(p->items[(size_t)i])) {
+        if (Choosable(p->m_items[(size_t)i])) {
           MENU_SetHot(hwnd, p, i);
           break;
         }
@@ -203,8 +203,8 @@ LRESULT MENU_Paint(HWND hwnd, Popup *p) {
     SetBkMode(hdc, TRANSPARENT);
     HGDIOBJ old = SelectObject(hdc, GetStockObject(SYSTEM_FONT));
     int y = 0;
-    for (size_t i = 0; i < p->items.size(); ++i) {
-      const MenuEntry &item = p->items[i];
+    for (size_t i = 0; i < p->m_items.size(); ++i) {
+      const MenuEntry &item = p->m_items[i];
       if (item.IsSeparator()) {
         RECT line{rc.left + 2, y + kSeparatorHeight / 2, rc.right - 2, y + kSeparatorHeight / 2 + 1};
         FillRect(hdc, &line, GetSysColorBrush(COLOR_BTNSHADOW));
@@ -212,7 +212,7 @@ LRESULT MENU_Paint(HWND hwnd, Popup *p) {
         continue;
       }
       RECT row{rc.left, y, rc.right, y + kItemHeight};
-      bool hot = (int)i == p->hot;
+      bool hot = (int)i == p->m_hot;
       if (hot) FillRect(hdc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
       int text = hot ? COLOR_HIGHLIGHTTEXT : (item.flags & MF_GRAYED) ? COLOR_GRAYTEXT : COLOR_MENUTEXT;
       SetTextColor(hdc, GetSysColor(text));
@@ -237,7 +237,7 @@ LRESULT CALLBACK PopupMenuWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
       return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_NCDESTROY:
       SetWindowLongPtrW(hwnd, 0, 0);
-      p->closing = true;
+      p->m_closing = true;
       return 0;
     case WM_PAINT:
       return MENU_Paint(hwnd, p);
@@ -247,7 +247,7 @@ LRESULT CALLBACK PopupMenuWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
       MENU_LButtonDown(hwnd, p, lParam);
       return 0;
     case WM_MOUSEMOVE:
-      if (p->tracking) MENU_SetHot(hwnd, p, MENU_ItemAt(hwnd, p, lParam));
+      if (p->m_tracking) MENU_SetHot(hwnd, p, MENU_ItemAt(hwnd, p, lParam));
       return 0;
     case WM_LBUTTONUP:
       MENU_LButtonUp(hwnd, p, lParam);
@@ -358,15 +358,15 @@ BOOL TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPA
   Menu *menu = MenuOf(hMenu);
   if (!menu || !IsWindow(hwnd) || !RegisterPopupClass()) return FALSE;
   Popup popup;
-  popup.items = menu->items;
-  RECT rc = MENU_PopupRect(popup.items, uFlags, x, y);
+  popup.m_items = menu->items;
+  RECT rc = MENU_PopupRect(popup.m_items, uFlags, x, y);
   HWND window = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOPMOST, kMenuClassName, u"", WS_POPUP | WS_BORDER | WS_VISIBLE,
                                 rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, hwnd, nullptr, nullptr, &popup);
   if (!window) return FALSE;
   UpdateWindow(window);
   SetCapture(window);
   MSG msg;
-  while (!popup.closing) {
+  while (!popup.m_closing) {
     if (!GetMessageW(&msg, nullptr, 0, 0)) {
       DestroyWindow(window);
       PostQuitMessage((int)msg.wParam);
@@ -374,8 +374,8 @@ BOOL TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPA
     }
     DispatchMessageW(&msg);
   }
-  if (uFlags & TPM_RETURNCMD) return (BOOL)popup.chosen;
-  if (!popup.chosen) return FALSE;
-  PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(popup.chosen, 0), 0);
+  if (uFlags & TPM_RETURNCMD) return (BOOL)popup.m_chosen;
+  if (!popup.m_chosen) return FALSE;
+  PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(popup.m_chosen, 0), 0);
   return TRUE;
 }
