@@ -1,13 +1,12 @@
 #include <filesystem>
 
-#include "ctltest.h"
+#include "common/wintest.h"
 #include "host/screenshot.h"
 #include "res/module.h"
 
 namespace {
 
-using ctltest::Controls;
-using ctltest::RunLoop;
+using namespace wintest;
 using plat::host::Step;
 using Pairs = std::vector<std::pair<WPARAM, LPARAM>>;
 
@@ -22,7 +21,7 @@ std::string ShotPath(const char *name) {
 /* The times the owner's timer fired between two moments. */
 int TimersBetween(HWND hwnd, DWORD from, DWORD to) {
   int n = 0;
-  for (const ctltest::Seen &s : ctltest::g_seen)
+  for (const wintest::Seen &s : wintest::g_seen)
     n += s.hwnd == hwnd && s.message == WM_TIMER && s.time > from && s.time < to;
   return n;
 }
