@@ -170,9 +170,9 @@ void BUTTON_PaintPush(HWND hwnd, HDC hdc, const RECT &rc, bool pushed) {
  * then the text. */
 void BUTTON_PaintCheckable(HWND hwnd, HDC hdc, const RECT &rc, const Button &b) {
   int cx = rc.left + kCheckRadius + 1, cy = (rc.top + rc.bottom) / 2;
-  HBRUSH ring = GetSysColorBrush(COLOR_WINDOWFRAME);
-  HBRUSH inside = GetSysColorBrush(b.m_pushed ? COLOR_BTNFACE : COLOR_WINDOW);
-  HBRUSH mark = GetSysColorBrush(COLOR_WINDOWTEXT);
+  HBRUSH ring = HANDHELD_SysColorBrush(COLOR_WINDOWFRAME);
+  HBRUSH inside = HANDHELD_SysColorBrush(b.m_pushed ? COLOR_BTNFACE : COLOR_WINDOW);
+  HBRUSH mark = HANDHELD_SysColorBrush(COLOR_WINDOWTEXT);
   if (IsRadio(BUTTON_Type(hwnd))) {
     BUTTON_FillDisc(hdc, cx, cy, kCheckRadius, ring);
     BUTTON_FillDisc(hdc, cx, cy, kCheckRadius - 1, inside);
@@ -209,7 +209,7 @@ LRESULT BUTTON_Paint(HWND hwnd, Button *b) {
     GetClientRect(hwnd, &rc);
     HBRUSH brush = BUTTON_Brush(hwnd, hdc);
     if (brush) FillRect(hdc, &rc, brush);
-    if (!IsWindowEnabled(hwnd)) SetTextColor(hdc, GetSysColor(COLOR_GRAYTEXT));
+    if (!IsWindowEnabled(hwnd)) SetTextColor(hdc, HANDHELD_SysColor(COLOR_GRAYTEXT));
     SetBkMode(hdc, TRANSPARENT);
     HGDIOBJ oldFont = SelectObject(hdc, b->m_font ? (HGDIOBJ)b->m_font : GetStockObject(SYSTEM_FONT));
     if (IsCheckable(BUTTON_Type(hwnd)))

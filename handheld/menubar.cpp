@@ -188,17 +188,17 @@ LRESULT MENUBAR_Paint(HWND hwnd, MenuBar *bar) {
   if (hdc) {
     RECT rc;
     GetClientRect(hwnd, &rc);
-    FillRect(hdc, &rc, bar->m_back ? bar->m_back : GetSysColorBrush(COLOR_BTNFACE));
+    FillRect(hdc, &rc, bar->m_back ? bar->m_back : HANDHELD_SysColorBrush(COLOR_BTNFACE));
     RECT line{rc.left, rc.top, rc.right, rc.top + 1};
-    FillRect(hdc, &line, GetSysColorBrush(COLOR_BTNSHADOW));
+    FillRect(hdc, &line, HANDHELD_SysColorBrush(COLOR_BTNSHADOW));
     SetBkMode(hdc, TRANSPARENT);
     HGDIOBJ old = SelectObject(hdc, GetStockObject(SYSTEM_FONT));
     for (size_t i = 0; i < bar->m_buttons.size(); ++i) {
       const BarButton &b = bar->m_buttons[i];
       bool lit = (int)i == bar->m_pressed || (int)i == bar->m_dropped;
-      if (lit) FillRect(hdc, &b.m_rc, GetSysColorBrush(COLOR_HIGHLIGHT));
+      if (lit) FillRect(hdc, &b.m_rc, HANDHELD_SysColorBrush(COLOR_HIGHLIGHT));
       int text = lit ? COLOR_HIGHLIGHTTEXT : (b.m_state & TBSTATE_ENABLED) ? COLOR_BTNTEXT : COLOR_GRAYTEXT;
-      SetTextColor(hdc, GetSysColor(text));
+      SetTextColor(hdc, HANDHELD_SysColor(text));
       RECT area = b.m_rc;
       DrawTextW(hdc, b.m_text.c_str(), (int)b.m_text.size(), &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }

@@ -6,6 +6,9 @@
  *
  * There is no input panel: it is always down, so the calls that keep a
  * window in step with it only keep the record.
+ *
+ * Here too the hooks through which a platform gives the toolkit its
+ * colours and adopts its dialogs.
  */
 #include <aygshell.h>
 #include <handheld.h>
@@ -15,6 +18,8 @@ namespace {
 const int kClassChars = 32;
 
 HANDHELD_DIALOGHOOK s_dialogHook;
+HANDHELD_SYSCOLOR s_sysColor;
+HANDHELD_SYSCOLORBRUSH s_sysColorBrush;
 
 /* Whether hwnd is a window of the caption-ok class. */
 bool IsCaptionOk(HWND hwnd) {
@@ -50,7 +55,7 @@ LRESULT CAPTIONOK_Paint(HWND hwnd) {
   HDC hdc = BeginPaint(hwnd, &ps);
   if (hdc) {
     RECT rc{0, 0, HANDHELD_OK_WIDTH, HANDHELD_NAVBAR_HEIGHT};
-    FillRect(hdc, &rc, GetSysColorBrush(COLOR_ACTIVECAPTION));
+    FillRect(hdc, &rc, HANDHELD_SysColorBrush(COLOR_ACTIVECAPTION));
     CAPTIONOK_PaintOk(hdc, 0);
   }
   EndPaint(hwnd, &ps);
@@ -83,8 +88,19 @@ void EmptyMenuBar(HWND parent) {
 
 void HANDHELD_SetDialogHook(HANDHELD_DIALOGHOOK hook) { s_dialogHook = hook; }
 
+void HANDHELD_SetColors(HANDHELD_SYSCOLOR color, HANDHELD_SYSCOLORBRUSH brush) {
+  s_sysColor = color;
+  s_sysColorBrush = brush;
+}
+
+DWORD HANDHELD_SysColor(int nIndex) { return s_sysColor ? s_sysColor(nIndex) : GetSysColor(nIndex); }
+
+HBRUSH HANDHELD_SysColorBrush(int nIndex) {
+  return s_sysColorBrush ? s_sysColorBrush(nIndex) : GetSysColorBrush(nIndex);
+}
+
 void CAPTIONOK_PaintOk(HDC hdc, int x) {
-  HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_CAPTIONTEXT));
+  HPEN pen = CreatePen(PS_SOLID, 1, HANDHELD_SysColor(COLOR_CAPTIONTEXT));
   HGDIOBJ oldPen = SelectObject(hdc, pen);
   HGDIOBJ oldBrush = SelectObject(hdc, GetStockObject(NULL_BRUSH));
   Ellipse(hdc, x + 2, 3, x + HANDHELD_OK_WIDTH - 2, HANDHELD_NAVBAR_HEIGHT - 3);
@@ -93,7 +109,7 @@ void CAPTIONOK_PaintOk(HDC hdc, int x) {
   DeleteObject(pen);
   RECT ok{x, 0, x + HANDHELD_OK_WIDTH, HANDHELD_NAVBAR_HEIGHT};
   HGDIOBJ oldFont = SelectObject(hdc, CAPTIONOK_Font());
-  SetTextColor(hdc, GetSysColor(COLOR_CAPTIONTEXT));
+  SetTextColor(hdc, HANDHELD_SysColor(COLOR_CAPTIONTEXT));
   SetBkMode(hdc, TRANSPARENT);
   DrawTextW(hdc, TEXT("ok"), 2, &ok, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
   SelectObject(hdc, oldFont);

@@ -19,8 +19,8 @@ LRESULT DialogColours(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   INT_PTR own = proc ? proc(hDlg, msg, wParam, lParam) : 0;
   if (own) return own;
   HDC hdc = (HDC)wParam;
-  SetTextColor(hdc, HandheldGetSysColor(COLOR_WINDOWTEXT));
-  SetBkColor(hdc, HandheldGetSysColor(COLOR_WINDOW));
+  SetTextColor(hdc, HANDHELD_SysColor(COLOR_WINDOWTEXT));
+  SetBkColor(hdc, HANDHELD_SysColor(COLOR_WINDOW));
   return (LRESULT)GetStockObject(WHITE_BRUSH);
 }
 

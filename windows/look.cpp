@@ -25,18 +25,30 @@ const COLORREF kSysColors[] = {
 };
 constexpr int kSysColorCount = (int)(sizeof kSysColors / sizeof kSysColors[0]);
 
+/* The handheld's colour; 0 for an unknown index, as GetSysColor gives. */
+DWORD SysColor(int nIndex) { return nIndex >= 0 && nIndex < kSysColorCount ? kSysColors[nIndex] : 0; }
+
+/* A solid brush of the handheld's colour, made once and kept; NULL for an
+ * unknown index or when no brush can be made. */
+HBRUSH SysColorBrush(int nIndex) {
+  static HBRUSH s_brushes[kSysColorCount];
+  if (nIndex < 0 || nIndex >= kSysColorCount) return nullptr;
+  if (!s_brushes[nIndex]) s_brushes[nIndex] = CreateSolidBrush(kSysColors[nIndex]);
+  return s_brushes[nIndex];
+}
+
 }  // namespace
 
 const WCHAR kButtonClass[] = L"HandheldButton";
 
 HFONT SystemFont() {
-  static HFONT font = MakeFont(FW_NORMAL);
-  return font;
+  static HFONT s_font = MakeFont(FW_NORMAL);
+  return s_font;
 }
 
 HFONT TitleFont() {
-  static HFONT font = MakeFont(FW_BOLD);
-  return font;
+  static HFONT s_font = MakeFont(FW_BOLD);
+  return s_font;
 }
 
 /* Fills rc with one colour without a brush: an opaque empty text run. */
@@ -68,6 +80,7 @@ BOOL RegisterToolkitClasses(HINSTANCE hInstance) {
     if (!RegisterClassExW(&wc)) return FALSE;
   }
   HANDHELD_SetDialogHook(AdoptDialog);
+  HANDHELD_SetColors(SysColor, SysColorBrush);
   return TRUE;
 }
 
@@ -90,16 +103,3 @@ HDC WINAPI HandheldBeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   return hdc;
 }
 
-/* The handheld's colour; 0 for an unknown index, as GetSysColor gives. */
-DWORD WINAPI HandheldGetSysColor(int nIndex) {
-  return nIndex >= 0 && nIndex < kSysColorCount ? kSysColors[nIndex] : 0;
-}
-
-/* A solid brush of the handheld's colour, made once and kept; NULL for an
- * unknown index or when no brush can be made. */
-HBRUSH WINAPI HandheldGetSysColorBrush(int nIndex) {
-  static HBRUSH s_brushes[kSysColorCount];
-  if (nIndex < 0 || nIndex >= kSysColorCount) return nullptr;
-  if (!s_brushes[nIndex]) s_brushes[nIndex] = CreateSolidBrush(kSysColors[nIndex]);
-  return s_brushes[nIndex];
-}

@@ -43,6 +43,16 @@ HWND CAPTIONOK_Of(HWND hDlg);
  * navigation bar's right end; nothing more when it has one. */
 void CAPTIONOK_Add(HWND hDlg);
 
+/* The colours the toolkit draws with: the platform's system colours
+ * (GetSysColor, GetSysColorBrush) unless a platform whose own are not the
+ * handheld's (the desktop's) gives the handheld's here. The brushes are
+ * shared, not to be deleted; an unknown index gives 0 and NULL. */
+typedef DWORD (*HANDHELD_SYSCOLOR)(int nIndex);
+typedef HBRUSH (*HANDHELD_SYSCOLORBRUSH)(int nIndex);
+void HANDHELD_SetColors(HANDHELD_SYSCOLOR color, HANDHELD_SYSCOLORBRUSH brush);
+DWORD HANDHELD_SysColor(int nIndex);
+HBRUSH HANDHELD_SysColorBrush(int nIndex);
+
 /* A platform whose dialogs are not the handheld's by birth (the desktop's
  * have captions and borders) adopts them here: SHInitDialog calls the hook
  * first and leaves a dialog the hook refuses (FALSE) as it is. Without a

@@ -50,16 +50,11 @@ class AppTest : public ::testing::Test {
 
   // A tap on the centre of a window.
   static void TapOn(HWND hwnd) {
-    RECT rc;
-    GetWindowRect(hwnd, &rc);
-    plat::host::InjectTap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    POINT middle = wintest::Middle(hwnd);
+    plat::host::InjectTap(middle.x, middle.y);
   }
 
-  static std::u16string TextOf(HWND hwnd) {
-    WCHAR sz[256] = {0};
-    GetWindowTextW(hwnd, sz, 256);
-    return std::u16string(sz);
-  }
+  static std::u16string TextOf(HWND hwnd) { return wintest::Text(hwnd); }
 
   // The screen pixel at (x, y) as 0x00RRGGBB.
   static uint32_t Pixel(int x, int y) {

@@ -305,48 +305,6 @@ TEST_F(Dialogs, RaisingTheProgramActivatesItsWindowOrItsAboutBoxNeverTheMenuBar)
   EXPECT_EQ(raisedWithBox, g_dlg);
 }
 
-TEST_F(Dialogs, AMenuBarNeedsItsRecordParentAndResources) {
-  HWND top = Top();
-  SHMENUBARINFO mbi{};
-  EXPECT_FALSE(SHCreateMenuBar(nullptr));
-  mbi.hwndParent = top;
-  mbi.nToolBarId = 102;
-  mbi.hInstRes = plat::ModuleInstance();
-  EXPECT_FALSE(SHCreateMenuBar(&mbi)); /* cbSize 0 */
-  mbi.cbSize = sizeof mbi;
-  mbi.nToolBarId = 999;
-  EXPECT_FALSE(SHCreateMenuBar(&mbi));
-  mbi.hwndParent = nullptr;
-  mbi.nToolBarId = 102;
-  EXPECT_FALSE(SHCreateMenuBar(&mbi));
-  mbi.hwndParent = top;
-  mbi.dwFlags = SHCMBF_EMPTYBAR;
-  EXPECT_TRUE(SHCreateMenuBar(&mbi));
-  EXPECT_TRUE(IsWindow(mbi.hwndMB));
-}
-
-TEST_F(Dialogs, TheShellsActivationRecordFollowsActivationAndNothingElse) {
-  HWND top = Top();
-  SHACTIVATEINFO sai{};
-  EXPECT_FALSE(SHHandleWMActivate(top, WA_ACTIVE, 0, &sai, 0)); /* no size */
-  sai.cbSize = sizeof sai;
-  EXPECT_TRUE(SHHandleWMActivate(top, WA_ACTIVE, 0, &sai, 0));
-  EXPECT_EQ(sai.fActive, 1u);
-  EXPECT_TRUE(SHHandleWMActivate(top, WA_INACTIVE, (LPARAM)top, &sai, 0));
-  EXPECT_EQ(sai.fActive, 0u);
-  EXPECT_EQ(sai.fSipOnDeactivation, 0u);
-  RECT before, after;
-  GetWindowRect(top, &before);
-  EXPECT_TRUE(SHHandleWMSettingChange(top, SPI_SETSIPINFO, 0, &sai));
-  GetWindowRect(top, &after);
-  EXPECT_EQ(sai.fSipUp, 0u);
-  EXPECT_TRUE(EqualRect(&before, &after));
-  EXPECT_FALSE(SHHandleWMSettingChange(top, 0, 0, nullptr));
-  SHINITDLGINFO none{SHIDIM_FLAGS, nullptr, SHIDIF_DONEBUTTON};
-  EXPECT_FALSE(SHInitDialog(&none));
-  EXPECT_FALSE(SHInitDialog(nullptr));
-}
-
 /* A template in memory: a caption-less pop-up with a default button. */
 struct MemoryTemplate {
   alignas(4) WORD words[64] = {};

@@ -108,10 +108,16 @@ void CheckShellCalls(HWND parent) {
   Check(!SHHandleWMActivate(parent, WA_ACTIVE, 0, &sai, 0), "SHHandleWMActivate refuses a record without its size");
   sai.cbSize = sizeof sai;
   Check(SHHandleWMActivate(parent, WA_ACTIVE, 0, &sai, 0) && sai.fActive, "SHHandleWMActivate marks it active");
-  Check(SHHandleWMActivate(parent, WA_INACTIVE, 0, &sai, 0) && !sai.fActive, "and inactive");
-  Check(SHHandleWMSettingChange(parent, SPI_SETSIPINFO, 0, &sai) && !sai.fSipUp, "the input panel stays down");
+  Check(SHHandleWMActivate(parent, WA_INACTIVE, (LPARAM)parent, &sai, 0) && !sai.fActive && !sai.fSipOnDeactivation,
+        "and inactive, the input panel down");
+  RECT before, after;
+  GetWindowRect(parent, &before);
+  Check(SHHandleWMSettingChange(parent, SPI_SETSIPINFO, 0, &sai) && !sai.fSipUp && GetWindowRect(parent, &after) &&
+            EqualRect(&before, &after),
+        "the input panel stays down and the window keeps its size");
   Check(!SHHandleWMSettingChange(parent, SPI_SETSIPINFO, 0, nullptr), "SHHandleWMSettingChange refuses NULL");
-  Check(!SHInitDialog(nullptr), "SHInitDialog refuses NULL");
+  SHINITDLGINFO none{SHIDIM_FLAGS, nullptr, SHIDIF_DONEBUTTON};
+  Check(!SHInitDialog(nullptr) && !SHInitDialog(&none), "SHInitDialog refuses NULL and a record without a dialog");
 
   SHMENUBARINFO mbi{};
   Check(!SHCreateMenuBar(nullptr), "SHCreateMenuBar refuses NULL");

@@ -10,8 +10,7 @@
  *   GetWindowRect, MoveWindow: the screen's coordinates (its (0, 0) is the
  *     top left of the frame's client area);
  *   FindWindowW, SetForegroundWindow: the windows inside a screen;
- *   GetStockObject, BeginPaint, GetSysColor, GetSysColorBrush: the
- *     handheld's system font and colours.
+ *   GetStockObject, BeginPaint: the handheld's system font.
  */
 #ifndef HANDHELD_REDIRECT_H
 #define HANDHELD_REDIRECT_H
@@ -37,8 +36,6 @@ HWND WINAPI HandheldFindWindow(LPCWSTR lpClassName, LPCWSTR lpWindowName);
 BOOL WINAPI HandheldSetForegroundWindow(HWND hWnd);
 HGDIOBJ WINAPI HandheldGetStockObject(int i);
 HDC WINAPI HandheldBeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint);
-DWORD WINAPI HandheldGetSysColor(int nIndex);
-HBRUSH WINAPI HandheldGetSysColorBrush(int nIndex);
 
 #ifdef __cplusplus
 }
@@ -55,8 +52,6 @@ HBRUSH WINAPI HandheldGetSysColorBrush(int nIndex);
 #define SetForegroundWindow HandheldSetForegroundWindow
 #define GetStockObject HandheldGetStockObject
 #define BeginPaint HandheldBeginPaint
-#define GetSysColor HandheldGetSysColor
-#define GetSysColorBrush HandheldGetSysColorBrush
 #endif
 
 #endif
