@@ -1,9 +1,11 @@
 /*
- * toolkit_test.cpp - the handheld toolkit as a program sees it, through the
- * public API only, so that the same file runs in the Linux build (over the
- * platform, headless) and under Wine (over the real API): the button's
- * taps, keys and dialog codes, the menu bar's and the shell calls' answers
- * to bad records.
+ * toolkit_test.cpp - the handheld and its toolkit as a program sees them,
+ * through the public API only, so that the same file runs in the Linux
+ * build (over the platform, headless) and under Wine (over the real API
+ * and the Windows layer): the screen's coordinates, finding windows, the
+ * focus rule of controls that take no activation, the button's taps, keys
+ * and dialog codes, the menu bar's and the shell calls' answers to bad
+ * records.
  *
  * Prints one line a check and exits with the number of failed checks.
  */
@@ -15,16 +17,30 @@
 namespace {
 
 int s_failures;
-int s_clicks; /* BN_CLICKED the parent heard */
+int s_clicks;             /* BN_CLICKED the parent heard */
+HWND s_focusAtCommand;    /* the focus when the parent heard of a control */
 
 void Check(bool ok, const char *what) {
   printf("%s: %s\n", ok ? "ok" : "FAIL", what);
   if (!ok) ++s_failures;
 }
 
+bool SameRect(const RECT &rc, int left, int top, int right, int bottom) {
+  return rc.left == left && rc.top == top && rc.right == right && rc.bottom == bottom;
+}
+
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_COMMAND) s_focusAtCommand = GetFocus();
   if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) ++s_clicks;
   return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+/* Delivers what is queued, for a while. */
+void Pump(int ms) {
+  DWORD end = GetTickCount() + (DWORD)ms;
+  MSG msg;
+  while ((int)(end - GetTickCount()) > 0)
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
 HWND MakeParent(HINSTANCE hInst) {
@@ -37,10 +53,11 @@ HWND MakeParent(HINSTANCE hInst) {
                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, hInst, nullptr);
 }
 
-HWND Button(HWND parent, DWORD style, int y, int id) {
-  return CreateWindowExW(WS_EX_NOACTIVATE, TEXT("BUTTON"), TEXT("x"), WS_CHILD | WS_VISIBLE | style, 5, y, 80, 24,
-                         parent, (HMENU)(UINT_PTR)id, (HINSTANCE)GetWindowLongPtrW(parent, GWLP_HINSTANCE), nullptr);
+HWND Control(HWND parent, LPCWSTR cls, DWORD style, int y, int id) {
+  return CreateWindowExW(WS_EX_NOACTIVATE, cls, TEXT("x"), WS_CHILD | WS_VISIBLE | style, 5, y, 80, 24, parent,
+                         (HMENU)(UINT_PTR)id, (HINSTANCE)GetWindowLongPtrW(parent, GWLP_HINSTANCE), nullptr);
 }
+HWND Button(HWND parent, DWORD style, int y, int id) { return Control(parent, TEXT("BUTTON"), style, y, id); }
 
 bool Checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -48,6 +65,36 @@ bool Checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BS
 void Tap(HWND button) {
   SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
   SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+}
+
+/* The main window sits in the screen at the handheld's coordinates, and
+ * FindWindow finds it there. */
+void CheckCoordinates(HWND hwnd) {
+  RECT rc;
+  Check(GetWindowRect(hwnd, &rc) && SameRect(rc, 0, 26, 240, 320), "CW_USEDEFAULT is the screen below the bar");
+  MoveWindow(hwnd, 0, 26, 240, 268, FALSE);
+  Check(GetWindowRect(hwnd, &rc) && SameRect(rc, 0, 26, 240, 294), "MoveWindow takes the screen's coordinates");
+  MoveWindow(hwnd, 0, 26, 240, 294, FALSE);
+#ifdef _WIN32
+  Check(GetClientRect(GetParent(hwnd), &rc) && SameRect(rc, 0, 0, 240, 320), "the desktop's frame is the 240 x 320 screen");
+#endif
+  Check(FindWindowW(TEXT("TOOLKITTEST"), TEXT("Toolkit test")) == hwnd, "FindWindow finds the window in the screen");
+  Check(FindWindowW(TEXT("TOOLKITTEST"), TEXT("Other title")) == nullptr, "FindWindow finds no window of another title");
+}
+
+/* Taps work the controls and leave the focus with their parent. */
+void CheckFocus(HWND parent) {
+  HWND edit = Control(parent, TEXT("EDIT"), ES_READONLY, 160, 6);
+  HWND push = Button(parent, BS_PUSHBUTTON, 190, 7);
+  SetFocus(parent);
+  s_focusAtCommand = nullptr;
+  Tap(push);
+  Check(s_focusAtCommand == parent, "a push button reports its tap with the focus still on the parent");
+  Tap(edit);
+  Pump(100);
+  Check(GetFocus() == parent, "a tapped edit box leaves the focus with the parent");
+  SetFocus(edit);
+  Check(GetFocus() == parent, "an edit box made with WS_EX_NOACTIVATE never keeps the focus");
 }
 
 /* A tap checks an automatic radio button and unchecks the others of its
@@ -135,9 +182,11 @@ void CheckShellCalls(HWND parent) {
   Check(!SHCreateMenuBar(&mbi) && !mbi.hwndMB, "SHCreateMenuBar refuses a template that is not there");
   mbi.dwFlags = SHCMBF_EMPTYBAR;
   RECT rc;
-  Check(SHCreateMenuBar(&mbi) && GetWindowRect(mbi.hwndMB, &rc) && rc.left == 0 && rc.top == 294 &&
-            rc.right == 240 && rc.bottom == 320,
+  Check(SHCreateMenuBar(&mbi) && GetWindowRect(mbi.hwndMB, &rc) && SameRect(rc, 0, 294, 240, 320),
         "an empty menu bar lies at the bottom of the screen");
+#ifdef _WIN32
+  Check(GetParent(mbi.hwndMB) == GetParent(parent), "on the desktop, inside the frame that is the screen");
+#endif
   DestroyWindow(mbi.hwndMB);
 }
 
@@ -147,6 +196,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
   HWND parent = MakeParent(hInstance);
   Check(parent != nullptr, "the parent window is made");
   if (!parent) return s_failures;
+  Pump(200);
+  CheckCoordinates(parent);
+  CheckFocus(parent);
   CheckRadioGroups(parent);
   CheckSpace(parent);
   CheckDialogCodes(parent);
@@ -159,5 +211,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
 #ifdef _WIN32
 /* Under Wine the checks run as a console program; the Linux build's start-up
  * calls WinMain itself. */
-int main() { return WinMain(GetModuleHandleW(nullptr), nullptr, GetCommandLineW(), SW_SHOW); }
+int main() {
+  InitCommonControls();
+  return WinMain(GetModuleHandleW(nullptr), nullptr, GetCommandLineW(), SW_SHOW);
+}
 #endif
