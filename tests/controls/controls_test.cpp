@@ -43,32 +43,6 @@ TEST_F(Controls, ATapOnARadioButtonChecksItUnchecksItsGroupAndTellsTheParent) {
   EXPECT_EQ(SendMessageW(play, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
-TEST_F(Controls, BmSetCheckChangesTheCheckSilentlyAndAPushButtonHasNone) {
-  HWND top = Top();
-  HWND radio = Make(top, u"BUTTON", u"Sine", kRadio | WS_GROUP, 5, 10, 79, 24, 103);
-  HWND other = Make(top, u"BUTTON", u"Square", kRadio, 5, 40, 79, 24, 101);
-  HWND push = Make(top, u"BUTTON", u"PLAY", BS_PUSHBUTTON, 150, 10, 79, 40, 104);
-  wintest::g_seen.clear();
-  SendMessageW(radio, BM_SETCHECK, BST_CHECKED, 0);
-  SendMessageW(push, BM_SETCHECK, BST_CHECKED, 0);
-  EXPECT_EQ(SendMessageW(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_EQ(SendMessageW(radio, BM_GETSTATE, 0, 0) & BST_CHECKED, BST_CHECKED);
-  EXPECT_EQ(SendMessageW(push, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  /* The message checks one button and leaves the group alone. */
-  SendMessageW(other, BM_SETCHECK, BST_CHECKED, 0);
-  EXPECT_EQ(SendMessageW(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_EQ(Count(top, WM_COMMAND), 0);
-  /* A posted check, as the program sends it, lands when the queue runs. */
-  PostMessageW(radio, BM_SETCHECK, BST_UNCHECKED, 0);
-  EXPECT_EQ(SendMessageW(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
-  Pump();
-  EXPECT_EQ(SendMessageW(radio, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  EXPECT_EQ(SendMessageW(push, WM_GETFONT, 0, 0), 0);
-  HGDIOBJ font = GetStockObject(SYSTEM_FONT);
-  SendMessageW(push, WM_SETFONT, (WPARAM)font, FALSE);
-  EXPECT_EQ(SendMessageW(push, WM_GETFONT, 0, 0), (LRESULT)font);
-}
-
 TEST_F(Controls, APushButtonLooksPressedWhileHeldAndClicksOnlyWhenLetGoInside) {
   HWND top = nullptr, push = nullptr;
   LRESULT held = 0, heldLater = 0;

@@ -129,6 +129,26 @@ void CheckSpace(HWND parent) {
   Check(s_clicks == 1, "losing the focus with Space held lets the button go without a click");
   SendMessageW(push, BM_SETCHECK, BST_CHECKED, 0);
   Check(!Checked(push), "a push button has no check");
+  HGDIOBJ font = GetStockObject(SYSTEM_FONT);
+  Check(!SendMessageW(push, WM_GETFONT, 0, 0), "a button starts without a font of its own");
+  SendMessageW(push, WM_SETFONT, (WPARAM)font, FALSE);
+  Check(SendMessageW(push, WM_GETFONT, 0, 0) == (LRESULT)font, "and keeps the one it is given");
+}
+
+/* BM_SETCHECK checks one button silently and leaves its group alone; a
+ * posted one lands when the queue runs. */
+void CheckSetCheck(HWND parent) {
+  HWND radio = Button(parent, BS_AUTORADIOBUTTON | WS_GROUP, 220, 8);
+  HWND other = Button(parent, BS_AUTORADIOBUTTON, 250, 9);
+  s_clicks = 0;
+  SendMessageW(radio, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(other, BM_SETCHECK, BST_CHECKED, 0);
+  Check(Checked(radio) && (SendMessageW(radio, BM_GETSTATE, 0, 0) & BST_CHECKED) && s_clicks == 0,
+        "BM_SETCHECK checks one button of a group and tells nobody");
+  PostMessageW(radio, BM_SETCHECK, BST_UNCHECKED, 0);
+  bool before = Checked(radio);
+  Pump(10);
+  Check(before && !Checked(radio), "a posted BM_SETCHECK lands when the queue runs");
 }
 
 /* What the dialog manager learns of each kind of button. */
@@ -201,6 +221,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
   CheckFocus(parent);
   CheckRadioGroups(parent);
   CheckSpace(parent);
+  CheckSetCheck(parent);
   CheckDialogCodes(parent);
   CheckShellCalls(parent);
   DestroyWindow(parent);
