@@ -16,34 +16,30 @@ const WCHAR kPreviousProc[] = L"Handheld.RefuseFocus";
  * control sees neither it coming nor it going. Everything else goes to the
  * control's own procedure. */
 LRESULT CALLBACK RefuseFocusProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  WNDPROC previous = (WNDPROC)GetPropW(hwnd, kPreviousProc);
-  switch (msg) {
-    case WM_SETFOCUS: {
-      HWND parent = GetParent(hwnd);
-      if (parent) SetFocus(parent);
-      return 0;
-    }
-    case WM_KILLFOCUS:
-      return 0;
-    case WM_NCDESTROY:
-      RemovePropW(hwnd, kPreviousProc);
-      break;
-    default:
-      break;
-  }
-  return previous ? CallWindowProcW(previous, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_SETFOCUS && GetParent(hwnd)) SetFocus(GetParent(hwnd));
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) return 0;
+  return CallPrevious(kPreviousProc, hwnd, msg, wParam, lParam);
 }
 
 }  // namespace
 
-/* Subclasses the control the classic way, which every version of Windows'
- * common controls accepts; a control that Windows will not let us subclass
- * keeps its own ways. */
-void RefuseFocus(HWND hwnd) {
-  if (GetPropW(hwnd, kPreviousProc)) return;
+/* The classic way is the one every version of Windows' common controls
+ * accepts; a control that Windows will not let us subclass keeps its own
+ * ways. */
+void RefuseFocus(HWND hwnd) { Subclass(hwnd, kPreviousProc, RefuseFocusProc); }
+
+BOOL Subclass(HWND hwnd, LPCWSTR prop, WNDPROC proc) {
+  if (GetPropW(hwnd, prop)) return TRUE;
   LONG_PTR previous = GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
-  if (!previous || !SetPropW(hwnd, kPreviousProc, (HANDLE)previous)) return;
-  if (!SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)RefuseFocusProc)) RemovePropW(hwnd, kPreviousProc);
+  if (!previous || !SetPropW(hwnd, prop, (HANDLE)previous)) return FALSE;
+  if (SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)proc)) return TRUE;
+  RemovePropW(hwnd, prop);
+  return FALSE;
+}
+
+LRESULT CallPrevious(LPCWSTR prop, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WNDPROC previous = (WNDPROC)(msg == WM_NCDESTROY ? RemovePropW(hwnd, prop) : GetPropW(hwnd, prop));
+  return previous ? CallWindowProcW(previous, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace handheld

@@ -83,7 +83,7 @@ void PaintNavigationBar(HDC hdc) {
   SetBkMode(hdc, TRANSPARENT);
   DrawTextW(hdc, title, n, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   SelectObject(hdc, old);
-  if (ok) PaintOk(hdc, kScreenWidth - kOkWidth);
+  if (ok) CAPTIONOK_PaintOk(hdc, kScreenWidth - kOkWidth);
 }
 
 /* The navigation bar, and black where no window of the screen lies. */
@@ -115,7 +115,7 @@ void OnMove(HWND hwnd) {
   s_origin = origin;
   if ((!dx && !dy) || !s_dialog) return;
   std::vector<HWND> moving{s_dialog};
-  HWND ok = CaptionOkOf(s_dialog);
+  HWND ok = CAPTIONOK_Of(s_dialog);
   if (ok) moving.push_back(ok);
   for (HWND w : moving) {
     RECT rc;
@@ -192,7 +192,7 @@ BOOL RegisterClasses(HINSTANCE hInstance) {
     wc.hInstance = hInstance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kFrameClass;
-    return RegisterClassExW(&wc) && RegisterButtonClass() && RegisterCaptionOkClass() && RegisterMenuBarClass();
+    return RegisterClassExW(&wc) && RegisterToolkitClasses(hInstance);
   }();
   return registered;
 }
@@ -289,7 +289,24 @@ HWND WINAPI HandheldCreateWindowEx(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR
     return CreateScreenWindow(dwExStyle, lpClassName, lpWindowName, dwStyle, x, y, nWidth, nHeight, hInstance,
                               lpParam);
   bool child = hWndParent && (dwStyle & WS_CHILD);
-  if (child && IsClass(lpClassName, WC_BUTTONW) && RegisterClasses(hInstance)) lpClassName = kButtonClass;
+  bool button = !IS_INTRESOURCE(lpClassName) && lstrcmpiW(lpClassName, WC_BUTTONW) == 0;
+  if (child && button && RegisterClasses(hInstance)) lpClassName = kButtonClass;
+  if (!hInstance) hInstance = GetModuleHandleW(nullptr);
+  HWND frame = hWndParent && (dwStyle & WS_POPUP) ? FrameOf(hWndParent) : nullptr;
+  if (frame && IsChild(frame, hWndParent)) { /* a pop-up of a window in the screen (the menu bar): in it, on top */
+    HWND hwnd = ::CreateWindowExW(dwExStyle & ~WS_EX_TOPMOST, lpClassName, lpWindowName,
+                                  (dwStyle & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS, x, y, nWidth, nHeight, frame,
+                                  nullptr, hInstance, lpParam);
+    if (hwnd) SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return hwnd;
+  }
+  if (frame) { /* a pop-up of a window over the screen (a dialog's "ok"): shown with its owner */
+    POINT origin = ScreenOrigin(frame);
+    x += origin.x;
+    y += origin.y;
+    dwExStyle = (dwExStyle & ~WS_EX_TOPMOST) | WS_EX_TOOLWINDOW;
+    if (!IsWindowVisible(hWndParent)) dwStyle &= ~WS_VISIBLE;
+  }
   HWND hwnd = ::CreateWindowExW(dwExStyle, lpClassName, lpWindowName, dwStyle, x, y, nWidth, nHeight, hWndParent,
                                 hMenu, hInstance, lpParam);
   if (hwnd && child && (dwExStyle & WS_EX_NOACTIVATE) && lpClassName != kButtonClass) RefuseFocus(hwnd);

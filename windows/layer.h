@@ -1,67 +1,54 @@
 /*
  * layer.h - what the parts of the handheld layer share: the screen's
- * geometry and looks, the frame window that is the screen, and the
- * handheld's own controls.
+ * geometry and looks, and the frame window that is the screen.
  */
 #ifndef HANDHELD_LAYER_H
 #define HANDHELD_LAYER_H
 
 #define HANDHELD_LAYER
 #include <handheld.h>
+#include <redirect.h>
 
 namespace handheld {
 
-constexpr int kScreenWidth = 240;
-constexpr int kScreenHeight = 320;
-constexpr int kNavBarHeight = 26;
-constexpr int kMenuBarHeight = 26;
-constexpr int kOkWidth = 30;  /* the "ok" at the navigation bar's right end */
-constexpr int kTitleLeft = 6; /* the title's left margin */
+constexpr int kScreenWidth = HANDHELD_SCREEN_WIDTH;
+constexpr int kScreenHeight = HANDHELD_SCREEN_HEIGHT;
+constexpr int kNavBarHeight = HANDHELD_NAVBAR_HEIGHT;
+constexpr int kOkWidth = HANDHELD_OK_WIDTH; /* the "ok" at the navigation bar's right end */
+constexpr int kTitleLeft = 6;               /* the title's left margin */
 
-/* The handheld's system colours. */
-constexpr COLORREF kCaption = RGB(0, 0, 128);
-constexpr COLORREF kCaptionText = RGB(255, 255, 255);
-constexpr COLORREF kWindow = RGB(255, 255, 255);
-constexpr COLORREF kWindowText = RGB(0, 0, 0);
-constexpr COLORREF kWindowFrame = RGB(0, 0, 0);
-constexpr COLORREF kButtonFace = RGB(192, 192, 192);
-constexpr COLORREF kButtonShadow = RGB(128, 128, 128);
-constexpr COLORREF kGrayText = RGB(128, 128, 128);
-constexpr COLORREF kHighlight = RGB(0, 0, 128);
-constexpr COLORREF kHighlightText = RGB(255, 255, 255);
+/* The navigation bar, its text, and the black where no window lies. */
+constexpr COLORREF kCaption = RGB(0, 0, 128), kCaptionText = RGB(255, 255, 255), kWindowFrame = RGB(0, 0, 0);
 
-/* look.cpp: drawing shared by the layer's windows. */
+/* look.cpp: the handheld's fonts, colours and the toolkit's classes. */
 HFONT SystemFont(); /* the handheld's system font; NULL when none could be made */
 HFONT TitleFont();  /* the same in bold, for the navigation bar */
 void FillSolid(HDC hdc, const RECT &rc, COLORREF colour);
-void FillDisc(HDC hdc, int cx, int cy, int r, COLORREF colour);
-/* The "ok" of a full-screen dialog: a white ring with "ok" in it, in the
- * navigation bar's ok area whose left top is (x, 0). */
-void PaintOk(HDC hdc, int x);
-BOOL IsClass(LPCWSTR lpClassName, LPCWSTR name);
+/* The toolkit's button (as HandheldButton), menu bar and "ok"; FALSE when
+ * Windows refuses a class. */
+extern const WCHAR kButtonClass[];
+BOOL RegisterToolkitClasses(HINSTANCE hInstance);
 
 /* frame.cpp: the screen. */
 extern const WCHAR kFrameClass[];
-HWND FrameOf(HWND hwnd);     /* the screen hwnd lives in (inside or owned), or NULL */
+HWND FrameOf(HWND hwnd);        /* the screen hwnd lives in (inside or owned), or NULL */
 POINT ScreenOrigin(HWND frame); /* the screen's (0, 0) in desktop coordinates */
 void RefreshNavigationBar();
 /* The dialog that fills the screen now (its title is the bar's), or NULL. */
 void SetScreenDialog(HWND hDlg);
 HWND ScreenDialog();
 
-/* button.cpp: the handheld's BUTTON. */
-extern const WCHAR kButtonClass[];
-BOOL RegisterButtonClass();
-
-/* focus.cpp: a control made with WS_EX_NOACTIVATE never keeps the focus. */
+/* focus.cpp: a control made with WS_EX_NOACTIVATE never keeps the focus.
+ * Subclass gives a window a new procedure the classic way, once, keeping
+ * the old one in the property named prop (FALSE when Windows refuses);
+ * CallPrevious hands a message on to it (and drops it at WM_NCDESTROY). */
 void RefuseFocus(HWND hwnd);
+BOOL Subclass(HWND hwnd, LPCWSTR prop, WNDPROC proc);
+LRESULT CallPrevious(LPCWSTR prop, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-/* shell.cpp */
-BOOL RegisterCaptionOkClass();
-HWND CaptionOkOf(HWND hDlg); /* the "ok" window of a dialog, or NULL */
-
-/* menubar.cpp */
-BOOL RegisterMenuBarClass();
+/* dialog.cpp: the desktop's dialogs made the handheld's (SHInitDialog's
+ * hook); FALSE for a dialog outside the handheld's screen. */
+BOOL AdoptDialog(HWND hDlg);
 
 }  // namespace handheld
 

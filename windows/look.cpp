@@ -1,9 +1,7 @@
 /*
- * look.cpp - the handheld's fonts and the shapes its windows are drawn
- * with, so that they look as they do on the handheld.
+ * look.cpp - the handheld's fonts and colours, so that its windows look as
+ * they do on the handheld, and the handheld toolkit's classes.
  */
-#include <cmath>
-
 #include "layer.h"
 
 namespace handheld {
@@ -15,16 +13,42 @@ HFONT MakeFont(int weight) {
                      CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Tahoma");
 }
 
+/* The handheld's system colours by index, as its GetSysColor gives them. */
+const COLORREF kSysColors[] = {
+    RGB(192, 192, 192), RGB(0, 128, 128),   kCaption,           RGB(128, 128, 128), /* scroll bar .. inactive caption */
+    RGB(255, 255, 255), RGB(255, 255, 255), kWindowFrame,       RGB(0, 0, 0),       /* menu .. menu text */
+    RGB(0, 0, 0),       kCaptionText,       RGB(192, 192, 192), RGB(192, 192, 192), /* window text .. inactive border */
+    RGB(128, 128, 128), RGB(0, 0, 128),     RGB(255, 255, 255), RGB(192, 192, 192), /* app workspace .. button face */
+    RGB(128, 128, 128), RGB(128, 128, 128), RGB(0, 0, 0),       RGB(192, 192, 192), /* shadow .. inactive caption text */
+    RGB(255, 255, 255), RGB(0, 0, 0),       RGB(223, 223, 223), RGB(0, 0, 0),       /* highlight .. info text */
+    RGB(255, 255, 225),                                                            /* info background */
+};
+constexpr int kSysColorCount = (int)(sizeof kSysColors / sizeof kSysColors[0]);
+
+/* The handheld's colour; 0 for an unknown index, as GetSysColor gives. */
+DWORD SysColor(int nIndex) { return nIndex >= 0 && nIndex < kSysColorCount ? kSysColors[nIndex] : 0; }
+
+/* A solid brush of the handheld's colour, made once and kept; NULL for an
+ * unknown index or when no brush can be made. */
+HBRUSH SysColorBrush(int nIndex) {
+  static HBRUSH s_brushes[kSysColorCount];
+  if (nIndex < 0 || nIndex >= kSysColorCount) return nullptr;
+  if (!s_brushes[nIndex]) s_brushes[nIndex] = CreateSolidBrush(kSysColors[nIndex]);
+  return s_brushes[nIndex];
+}
+
 }  // namespace
 
+const WCHAR kButtonClass[] = L"HandheldButton";
+
 HFONT SystemFont() {
-  static HFONT font = MakeFont(FW_NORMAL);
-  return font;
+  static HFONT s_font = MakeFont(FW_NORMAL);
+  return s_font;
 }
 
 HFONT TitleFont() {
-  static HFONT font = MakeFont(FW_BOLD);
-  return font;
+  static HFONT s_font = MakeFont(FW_BOLD);
+  return s_font;
 }
 
 /* Fills rc with one colour without a brush: an opaque empty text run. */
@@ -34,38 +58,30 @@ void FillSolid(HDC hdc, const RECT &rc, COLORREF colour) {
   SetBkColor(hdc, old);
 }
 
-/* A filled disc of radius r round (cx, cy), row by row, as the handheld
- * draws its radio buttons. */
-void FillDisc(HDC hdc, int cx, int cy, int r, COLORREF colour) {
-  for (int dy = -r; dy < r; ++dy) {
-    double y = dy + 0.5;
-    int half = (int)std::lround(std::sqrt((double)r * r - y * y));
-    RECT row{cx - half, cy + dy, cx + half, cy + dy + 1};
-    FillSolid(hdc, row, colour);
+BOOL RegisterToolkitClasses(HINSTANCE hInstance) {
+  struct Entry {
+    LPCWSTR name;
+    WNDPROC proc;
+    int extra;
+  };
+  const Entry classes[] = {
+      {kButtonClass, BUTTON_WndProc, HANDHELD_STATE_BYTES},
+      {HANDHELD_MENUBAR_CLASS, MENUBAR_WndProc, HANDHELD_STATE_BYTES},
+      {HANDHELD_CAPTIONOK_CLASS, CAPTIONOK_WndProc, 0},
+  };
+  for (const Entry &e : classes) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = e.proc;
+    wc.cbWndExtra = e.extra;
+    wc.hInstance = hInstance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = e.name;
+    if (!RegisterClassExW(&wc)) return FALSE;
   }
-}
-
-void PaintOk(HDC hdc, int x) {
-  HPEN pen = CreatePen(PS_SOLID, 1, kCaptionText);
-  HGDIOBJ oldPen = SelectObject(hdc, pen);
-  HGDIOBJ oldBrush = SelectObject(hdc, GetStockObject(NULL_BRUSH));
-  Ellipse(hdc, x + 2, 3, x + kOkWidth - 2, kNavBarHeight - 3);
-  SelectObject(hdc, oldBrush);
-  SelectObject(hdc, oldPen);
-  DeleteObject(pen);
-  RECT ok{x, 0, x + kOkWidth, kNavBarHeight};
-  HGDIOBJ oldFont = SelectObject(hdc, TitleFont());
-  SetTextColor(hdc, kCaptionText);
-  SetBkMode(hdc, TRANSPARENT);
-  DrawTextW(hdc, L"ok", 2, &ok, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
-  SelectObject(hdc, oldFont);
-}
-
-/* Whether a class name (or atom) passed to CreateWindowEx names the class
- * `name`. */
-BOOL IsClass(LPCWSTR lpClassName, LPCWSTR name) {
-  if (!lpClassName || IS_INTRESOURCE(lpClassName)) return FALSE;
-  return lstrcmpiW(lpClassName, name) == 0;
+  HANDHELD_SetDialogHook(AdoptDialog);
+  HANDHELD_SetColors(SysColor, SysColorBrush);
+  return TRUE;
 }
 
 }  // namespace handheld
@@ -86,3 +102,4 @@ HDC WINAPI HandheldBeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   if (hdc && font && FrameOf(hWnd)) SelectObject(hdc, font);
   return hdc;
 }
+

@@ -1,40 +1,12 @@
 /*
- * What the controls share: the system classes, notifications and colours
- * from the parent, fonts, a few shapes and the dialog units.
+ * What the controls share: notifications and colours from the parent,
+ * fonts, a few shapes and the dialog units.
  */
 #include <cmath>
 
 #include "controls/controls.h"
-#include "user/user.h"
 
 namespace plat::controls {
-
-void Install() {
-  struct Entry {
-    LPCWSTR name;
-    WNDPROC proc;
-    UINT style;
-    int extra;
-  };
-  const Entry classes[] = {
-      {u"BUTTON", ButtonWndProc, CS_DBLCLKS | CS_PARENTDC, kStateBytes},
-      {u"EDIT", EditWndProc, CS_DBLCLKS | CS_PARENTDC, kStateBytes},
-      {u"STATIC", StaticWndProc, CS_PARENTDC, kStateBytes},
-      {u"msctls_updown32", UpDownWndProc, CS_HREDRAW | CS_VREDRAW, kStateBytes},
-      {kDialogClass, DialogWndProc, 0, DWLP_USER + (int)sizeof(LONG_PTR) + kStateBytes},
-      {kMenuBarClass, MenuBarWndProc, 0, kStateBytes},
-      {kPopupMenuClass, PopupMenuWndProc, 0, kStateBytes},
-      {kCaptionOkClass, CaptionOkWndProc, 0, kStateBytes},
-  };
-  for (const Entry &e : classes) {
-    WNDCLASSW wc{};
-    wc.style = e.style | CS_GLOBALCLASS;
-    wc.lpfnWndProc = e.proc;
-    wc.cbWndExtra = e.extra;
-    wc.lpszClassName = e.name;
-    user::RegisterSystemClass(wc); /* 0 when it is there already */
-  }
-}
 
 void NotifyParent(HWND hwnd, WORD code) {
   SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code), (LPARAM)hwnd);
@@ -55,15 +27,6 @@ HBRUSH ControlBrush(HWND hwnd, UINT msg, HDC hdc) {
 
 HGDIOBJ SelectControlFont(HDC hdc, HFONT font) {
   return SelectObject(hdc, font ? (HGDIOBJ)font : GetStockObject(SYSTEM_FONT));
-}
-
-void FillDisc(HDC hdc, int cx, int cy, int r, HBRUSH brush) {
-  for (int dy = -r; dy < r; ++dy) {
-    double y = dy + 0.5;
-    int half = (int)std::lround(std::sqrt((double)r * r - y * y));
-    RECT row{cx - half, cy + dy, cx + half, cy + dy + 1};
-    FillRect(hdc, &row, brush);
-  }
 }
 
 void FillArrow(HDC hdc, const RECT &rc, bool up, int w, HBRUSH brush) {

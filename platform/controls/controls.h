@@ -1,6 +1,6 @@
 /*
- * controls/controls.h - the inside of the predefined controls, dialogs,
- * message boxes and the Pocket PC shell's windows.
+ * controls/controls.h - the inside of the predefined controls, dialogs and
+ * message boxes.
  *
  * Each class has its own window procedure; its state lives in an object
  * whose pointer is the first window word, made at WM_NCCREATE and freed at
@@ -13,28 +13,19 @@
 
 #include <string>
 
-#include "user/user.h"
-
 namespace plat::controls {
 
-/* Registers the system classes (BUTTON, EDIT, STATIC, the up-down control,
- * the dialog class, the menu bar, its pop-up and the caption OK button).
- * Called by a host's start-up; calling it again changes nothing. */
+/* Registers the system classes (EDIT, STATIC, the up-down control, the
+ * dialog class, and the handheld toolkit's BUTTON, menu bar and caption OK
+ * button). Called by a host's start-up; calling it again changes nothing. */
 void Install();
 
 /* The class names and procedures behind Install. */
 inline constexpr WCHAR kDialogClass[] = u"#32770";
-inline constexpr const WCHAR *kPopupMenuClass = user::kMenuClassName;
-inline constexpr WCHAR kMenuBarClass[] = u"menu_worker";
-inline constexpr WCHAR kCaptionOkClass[] = u"caption_ok";
-LRESULT CALLBACK ButtonWndProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK EditWndProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK StaticWndProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK UpDownWndProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK DialogWndProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT CALLBACK MenuBarWndProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT CALLBACK PopupMenuWndProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT CALLBACK CaptionOkWndProc(HWND, UINT, WPARAM, LPARAM);
 
 /* Room for the state pointer in the window words of a control class. */
 inline constexpr int kStateBytes = (int)sizeof(void *);
@@ -59,13 +50,11 @@ void FreeState(HWND hwnd) {
 }
 
 /* The handheld's screen: the navigation bar on top, the menu bar's place at
- * the bottom, and the caption OK button at the right end of the navigation
- * bar. */
+ * the bottom. */
 inline constexpr int kScreenWidth = 240;
 inline constexpr int kScreenHeight = 320;
 inline constexpr int kNavBarHeight = 26;
 inline constexpr int kMenuBarHeight = 26;
-inline constexpr RECT kCaptionOkRect{kScreenWidth - 30, 0, kScreenWidth, kNavBarHeight};
 
 /* Sends WM_COMMAND with the control's id and code to its parent. */
 void NotifyParent(HWND hwnd, WORD code);
@@ -82,9 +71,6 @@ HBRUSH ControlBrush(HWND hwnd, UINT msg, HDC hdc);
 /* Selects the control's font (the system font when it has none) into the
  * DC; returns the font that was selected before. */
 HGDIOBJ SelectControlFont(HDC hdc, HFONT font);
-
-/* Fills a disc of radius r around (cx, cy) row by row. */
-void FillDisc(HDC hdc, int cx, int cy, int r, HBRUSH brush);
 
 /* Fills a triangle pointing up or down, its base w wide, centred in rc. */
 void FillArrow(HDC hdc, const RECT &rc, bool up, int w, HBRUSH brush);
@@ -110,13 +96,6 @@ void FocusOnActivation(HWND hDlg, HWND control);
  * procedure, the font and a place in screen coordinates. */
 HWND CreateDialogWindow(DWORD style, DWORD exStyle, LPCWSTR caption, const RECT &rc, HWND owner,
                         HINSTANCE hInst, DLGPROC proc, HFONT font);
-
-/* Gives a dialog the OK button in the navigation bar (WS_EX_CAPTIONOKBTN);
- * nothing when it has one. */
-void AddCaptionOk(HWND hDlg);
-
-/* Builds a menu bar for parent with no buttons, for SHInitDialog. */
-HWND CreateEmptyMenuBar(HWND parent);
 
 }  // namespace plat::controls
 

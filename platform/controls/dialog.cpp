@@ -1,12 +1,21 @@
 /*
  * Dialogs: windows of the dialog class built from a dialog template, the
- * default dialog procedure, the modal loop, and the dialog-item helpers.
+ * default dialog procedure, the modal loop, the dialog-item helpers, and
+ * the registration of the system classes.
+ *
+ * The dialog manager is part of the window manager, as the desktop's is: it
+ * keeps its state in the window words the class reserves past what the
+ * application may use, tells controls apart by their class record, and
+ * registers the classes every process has; so it uses the window manager's
+ * inside (user/user.h), where the other controls use the public API only.
  *
  * A template's coordinates are dialog units: a quarter of the font's
  * average character width across, an eighth of its height down. The
  * dialog's procedure sees every message first (DefDlgProcW calls it); when
  * it returns FALSE the default handling follows.
  */
+#include <handheld.h>
+
 #include <algorithm>
 
 #include "controls/controls.h"
@@ -15,6 +24,35 @@
 #include "user/user.h"
 
 namespace plat::controls {
+
+/* The handheld toolkit's classes are system classes here, as on the
+ * handheld: BUTTON, the menu bar and the caption's "ok". */
+void Install() {
+  struct Entry {
+    LPCWSTR name;
+    WNDPROC proc;
+    UINT style;
+    int extra;
+  };
+  const Entry classes[] = {
+      {u"BUTTON", BUTTON_WndProc, CS_DBLCLKS | CS_PARENTDC, HANDHELD_STATE_BYTES},
+      {u"EDIT", EditWndProc, CS_DBLCLKS | CS_PARENTDC, kStateBytes},
+      {u"STATIC", StaticWndProc, CS_PARENTDC, kStateBytes},
+      {u"msctls_updown32", UpDownWndProc, CS_HREDRAW | CS_VREDRAW, kStateBytes},
+      {kDialogClass, DialogWndProc, 0, DWLP_USER + (int)sizeof(LONG_PTR) + kStateBytes},
+      {HANDHELD_MENUBAR_CLASS, MENUBAR_WndProc, 0, HANDHELD_STATE_BYTES},
+      {HANDHELD_CAPTIONOK_CLASS, CAPTIONOK_WndProc, 0, 0},
+  };
+  for (const Entry &e : classes) {
+    WNDCLASSW wc{};
+    wc.style = e.style | CS_GLOBALCLASS;
+    wc.lpfnWndProc = e.proc;
+    wc.cbWndExtra = e.extra;
+    wc.lpszClassName = e.name;
+    user::RegisterSystemClass(wc); /* 0 when it is there already */
+  }
+}
+
 namespace {
 
 /* Where the dialog's own state lies in its window words, after the words
@@ -146,7 +184,7 @@ HWND CreateFromTemplate(HINSTANCE hInst, LPCDLGTEMPLATEW tmpl, HWND owner, DLGPR
   BOOL focus = (BOOL)SendMessageW(hDlg, WM_INITDIALOG, (WPARAM)first, param);
   if (!(info = InfoOf(hDlg))) return nullptr;
   if (focus) info->focus = first;
-  if (GetWindowLongW(hDlg, GWL_EXSTYLE) & WS_EX_CAPTIONOKBTN) AddCaptionOk(hDlg);
+  if (GetWindowLongW(hDlg, GWL_EXSTYLE) & WS_EX_CAPTIONOKBTN) CAPTIONOK_Add(hDlg);
   if ((t->style & WS_VISIBLE) && !modal && !info->ended) ShowWindow(hDlg, SW_SHOWNORMAL);
   return hDlg;
 }

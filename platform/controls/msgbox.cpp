@@ -4,6 +4,10 @@
  * with its own procedure, run by the dialog's modal loop. When nobody is
  * there to see it (an unattended host), the box is one line on standard
  * error and its default button is taken at once.
+ *
+ * The message box is the window manager's own, as the desktop's is: it
+ * finds the owner's top-level window and asks the host whether anybody is
+ * there, so it uses the window manager's and the host's inside.
  */
 #include <stdio.h>
 

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "controls/controls.h"
-#include "user/user.h"
 
 namespace plat::controls {
 namespace {
@@ -261,10 +260,8 @@ LRESULT UPDOWN_Paint(HWND hwnd, UpDown *u) {
 /* UDS_AUTOBUDDY takes the sibling created just before the control. */
 LRESULT UPDOWN_Create(HWND hwnd, UpDown *u) {
   if (!(StyleOf(hwnd) & UDS_AUTOBUDDY)) return 0;
-  user::Window *parent = user::FromHandle(GetParent(hwnd));
-  if (!parent) return 0;
-  auto self = std::find(parent->children.begin(), parent->children.end(), hwnd);
-  if (self != parent->children.begin()) UPDOWN_SetBuddy(hwnd, u, *(self - 1));
+  HWND before = GetWindow(hwnd, GW_HWNDPREV);
+  if (before) UPDOWN_SetBuddy(hwnd, u, before);
   return 0;
 }
 

@@ -43,6 +43,9 @@ typedef void(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define WM_WININICHANGE WM_SETTINGCHANGE
 #define WM_CANCELMODE 0x001F
 #define WM_SETCURSOR 0x0020
+/* WM_MOUSEACTIVATE answers; the handheld never asks, a window may still say. */
+#define MA_ACTIVATE 1
+#define MA_NOACTIVATE 3
 #define WM_MOUSEACTIVATE 0x0021
 #define WM_NEXTDLGCTL 0x0028
 #define WM_SETFONT 0x0030
@@ -624,6 +627,66 @@ LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wPara
 #define DispatchMessage DispatchMessageW
 #define DefWindowProc DefWindowProcW
 #define CallWindowProc CallWindowProcW
+
+/* Z-order, owners and properties. GetWindow walks the z-order, which for
+ * children is their creation order; NULL when there is no such window.
+ * SetWindowPos moves, sizes, raises, shows or hides; FALSE for no window. A
+ * property is a handle stored on a window under a name or an atom;
+ * GetPropW and RemovePropW give NULL when there is none. */
+#define GW_HWNDFIRST 0
+#define GW_HWNDLAST 1
+#define GW_HWNDNEXT 2
+#define GW_HWNDPREV 3
+#define GW_OWNER 4
+#define GW_CHILD 5
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+#define SWP_NOREDRAW 0x0008
+#define SWP_NOACTIVATE 0x0010
+#define SWP_FRAMECHANGED 0x0020
+#define SWP_SHOWWINDOW 0x0040
+#define SWP_HIDEWINDOW 0x0080
+HWND GetWindow(HWND hWnd, UINT uCmd);
+BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
+BOOL SetPropW(HWND hWnd, LPCWSTR lpString, HANDLE hData);
+HANDLE GetPropW(HWND hWnd, LPCWSTR lpString);
+HANDLE RemovePropW(HWND hWnd, LPCWSTR lpString);
+#define SetProp SetPropW
+#define GetProp GetPropW
+#define RemoveProp RemovePropW
+
+/* Menus from a menu template of the resources. Positions count from 0; a
+ * handle that is no menu, or a position or command that is not there,
+ * gives NULL, -1 or 0 as the desktop's calls do. TrackPopupMenuEx shows a
+ * pop-up menu at (x, y) and runs its loop until it closes; with
+ * TPM_RETURNCMD it returns the command chosen (0 for none), otherwise it
+ * posts WM_COMMAND to hWnd and returns TRUE. */
+#define MF_BYCOMMAND 0x0000
+#define MF_BYPOSITION 0x0400
+#define MF_ENABLED 0x0000
+#define TPM_LEFTBUTTON 0x0000
+#define TPM_RIGHTBUTTON 0x0002
+#define TPM_LEFTALIGN 0x0000
+#define TPM_TOPALIGN 0x0000
+#define TPM_BOTTOMALIGN 0x0020
+#define TPM_NONOTIFY 0x0080
+#define TPM_RETURNCMD 0x0100
+typedef struct tagTPMPARAMS {
+  UINT cbSize;
+  RECT rcExclude;
+} TPMPARAMS, *LPTPMPARAMS;
+HMENU LoadMenuW(HINSTANCE hInstance, LPCWSTR lpMenuName);
+BOOL DestroyMenu(HMENU hMenu);
+HMENU GetSubMenu(HMENU hMenu, int nPos);
+int GetMenuItemCount(HMENU hMenu);
+UINT GetMenuItemID(HMENU hMenu, int nPos);
+UINT GetMenuState(HMENU hMenu, UINT uId, UINT uFlags);
+int GetMenuStringW(HMENU hMenu, UINT uIDItem, LPWSTR lpString, int cchMax, UINT flags);
+UINT EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable);
+BOOL TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPARAMS lptpm);
+#define LoadMenu LoadMenuW
+#define GetMenuString GetMenuStringW
 
 /* Timers. */
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);

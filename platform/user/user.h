@@ -31,6 +31,13 @@ struct Class {
   bool system = false; /* a class every process has, see RegisterSystemClass */
 };
 
+/* A property of a window: a name, or an atom when the name is empty. */
+struct Prop {
+  ATOM atom = 0;
+  std::u16string name;
+  HANDLE data = nullptr;
+};
+
 struct Window {
   HWND hwnd;
   std::shared_ptr<Class> cls;
@@ -46,6 +53,7 @@ struct Window {
   RECT rect; /* in the parent's client coordinates; screen for top-level */
   std::vector<BYTE> extra;
   std::vector<HWND> children; /* in creation order, which is the hit order */
+  std::vector<Prop> props;
   std::thread::id thread;
   bool created = false; /* CreateWindowExW has finished with it */
   bool destroying = false;

@@ -630,3 +630,107 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
   }
   return SetWindowLongW(hWnd, nIndex, (LONG)dwNewLong);
 }
+
+namespace {
+
+/* The list hwnd lies in: its parent's children, or the top-level windows. */
+std::vector<HWND> *SiblingsOf(Window &w) {
+  Window *parent = FromHandle(w.parent);
+  return parent ? &parent->children : &g_topLevel;
+}
+
+/* The property of w under a name or atom, or nullptr. */
+Prop *FindProp(Window &w, LPCWSTR lpString) {
+  for (Prop &p : w.props) {
+    if (IS_INTRESOURCE(lpString) ? (!p.atom ? false : p.atom == (ATOM)(ULONG_PTR)lpString)
+                                 : (!p.atom && SameName(p.name, lpString)))
+      return &p;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+/* The window next to hWnd in the z-order, the first or last of its list,
+ * its owner or its first child; NULL when there is none or hWnd is no
+ * window. */
+HWND GetWindow(HWND hWnd, UINT uCmd) {
+  Window *w = FromHandle(hWnd);
+  if (!w) return nullptr;
+  if (uCmd == GW_OWNER) return (w->style & WS_CHILD) ? nullptr : w->owner;
+  if (uCmd == GW_CHILD) return w->children.empty() ? nullptr : w->children.front();
+  const std::vector<HWND> &list = *SiblingsOf(*w);
+  auto at = std::find(list.begin(), list.end(), hWnd);
+  if (at == list.end()) return nullptr;
+  switch (uCmd) {
+    case GW_HWNDFIRST:
+      return list.front();
+    case GW_HWNDLAST:
+      return list.back();
+    case GW_HWNDNEXT:
+      return at + 1 == list.end() ? nullptr : *(at + 1);
+    case GW_HWNDPREV:
+      return at == list.begin() ? nullptr : *(at - 1);
+    default:
+      return nullptr;
+  }
+}
+
+/* Moves and sizes as MoveWindow does unless SWP_NOMOVE or SWP_NOSIZE keep
+ * the place or size; HWND_TOP raises it among its siblings (other places
+ * in the z-order keep it where it is); SWP_SHOWWINDOW and SWP_HIDEWINDOW
+ * show and hide it, activating it only without SWP_NOACTIVATE. FALSE for
+ * no window. */
+BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) {
+  Window *w = FromHandle(hWnd);
+  if (!w) return FALSE;
+  if (!(uFlags & SWP_NOZORDER) && hWndInsertAfter == HWND_TOP) {
+    std::vector<HWND> &list = *SiblingsOf(*w);
+    list.erase(std::remove(list.begin(), list.end(), hWnd), list.end());
+    list.insert(list.begin(), hWnd);
+  }
+  if ((uFlags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
+    RECT rc = w->rect;
+    if (uFlags & SWP_NOMOVE) X = rc.left, Y = rc.top;
+    if (uFlags & SWP_NOSIZE) cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    MoveWindow(hWnd, X, Y, cx, cy, !(uFlags & SWP_NOREDRAW));
+  }
+  if (uFlags & SWP_HIDEWINDOW) ShowWindow(hWnd, SW_HIDE);
+  if (uFlags & SWP_SHOWWINDOW) ShowWindow(hWnd, (uFlags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
+  return FromHandle(hWnd) ? TRUE : FALSE;
+}
+
+/* Stores or replaces a property; FALSE for no window or no name. */
+BOOL SetPropW(HWND hWnd, LPCWSTR lpString, HANDLE hData) {
+  Window *w = FromHandle(hWnd);
+  if (!w || !lpString) return FALSE;
+  if (Prop *p = FindProp(*w, lpString)) {
+    p->data = hData;
+    return TRUE;
+  }
+  Prop p;
+  if (IS_INTRESOURCE(lpString))
+    p.atom = (ATOM)(ULONG_PTR)lpString;
+  else
+    p.name = lpString;
+  p.data = hData;
+  w->props.push_back(std::move(p));
+  return TRUE;
+}
+
+HANDLE GetPropW(HWND hWnd, LPCWSTR lpString) {
+  Window *w = FromHandle(hWnd);
+  Prop *p = w && lpString ? FindProp(*w, lpString) : nullptr;
+  return p ? p->data : nullptr;
+}
+
+/* Takes the property off the window and returns its handle. */
+HANDLE RemovePropW(HWND hWnd, LPCWSTR lpString) {
+  Window *w = FromHandle(hWnd);
+  Prop *p = w && lpString ? FindProp(*w, lpString) : nullptr;
+  if (!p) return nullptr;
+  HANDLE data = p->data;
+  w->props.erase(w->props.begin() + (p - w->props.data()));
+  return data;
+}
+

@@ -9,12 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "common/wintest.h"
 #include "gdi/gdi.h"
 #include "host/headless.h"
 #include "res/module.h"
@@ -23,27 +21,13 @@
 #include "synth.h"
 #include "wave/scripted.h"
 
-/* A runtime directory for one test program, removed at its end. */
-struct PrivateRuntimeDir {
-  std::string path;
-  PrivateRuntimeDir() {
-    char dir[] = "/tmp/tonbrook-app-tests-XXXXXX";
-    if (mkdtemp(dir)) path = dir;
-  }
-  ~PrivateRuntimeDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  }
-};
-
 class AppTest : public ::testing::Test {
  public:
   void SetUp() override {
     // Windows of this test program are published in a runtime directory of
     // its own, so that another test (or a real Tonbrook) is not taken for a
     // running instance.
-    static PrivateRuntimeDir s_runtime;
-    setenv("XDG_RUNTIME_DIR", s_runtime.path.c_str(), 1);
+    wintest::UsePrivateRuntimeDir(true);
 
     // The program's data as it is at load.
     g_GenParams.fFrequency = 500.0f;
@@ -66,16 +50,11 @@ class AppTest : public ::testing::Test {
 
   // A tap on the centre of a window.
   static void TapOn(HWND hwnd) {
-    RECT rc;
-    GetWindowRect(hwnd, &rc);
-    plat::host::InjectTap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    POINT middle = wintest::Middle(hwnd);
+    plat::host::InjectTap(middle.x, middle.y);
   }
 
-  static std::u16string TextOf(HWND hwnd) {
-    WCHAR sz[256] = {0};
-    GetWindowTextW(hwnd, sz, 256);
-    return std::u16string(sz);
-  }
+  static std::u16string TextOf(HWND hwnd) { return wintest::Text(hwnd); }
 
   // The screen pixel at (x, y) as 0x00RRGGBB.
   static uint32_t Pixel(int x, int y) {

@@ -1,12 +1,10 @@
-#include "ctltest.h"
+#include "common/wintest.h"
 
 #include "res/module.h"
 
 namespace {
 
-using ctltest::Controls;
-using ctltest::Hold;
-using ctltest::RunLoop;
+using namespace wintest;
 using plat::host::Step;
 using Pairs = std::vector<std::pair<WPARAM, LPARAM>>;
 
@@ -29,7 +27,7 @@ TEST_F(Controls, ATapOnARadioButtonChecksItUnchecksItsGroupAndTellsTheParent) {
     SendMessageW(b, BM_SETCHECK, BST_CHECKED, 0);
     SendMessageW(other, BM_SETCHECK, BST_CHECKED, 0);
     UpdateWindow(top);
-    ctltest::g_seen.clear();
+    wintest::g_seen.clear();
   });
   /* One click reaches the parent, after the checks changed; the repaint of
    * the two buttons asks the parent for their colours. */
@@ -43,32 +41,6 @@ TEST_F(Controls, ATapOnARadioButtonChecksItUnchecksItsGroupAndTellsTheParent) {
   EXPECT_EQ(SendMessageW(b, BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_EQ(SendMessageW(other, BM_GETCHECK, 0, 0), BST_CHECKED); /* another group */
   EXPECT_EQ(SendMessageW(play, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-}
-
-TEST_F(Controls, BmSetCheckChangesTheCheckSilentlyAndAPushButtonHasNone) {
-  HWND top = Top();
-  HWND radio = Make(top, u"BUTTON", u"Sine", kRadio | WS_GROUP, 5, 10, 79, 24, 103);
-  HWND other = Make(top, u"BUTTON", u"Square", kRadio, 5, 40, 79, 24, 101);
-  HWND push = Make(top, u"BUTTON", u"PLAY", BS_PUSHBUTTON, 150, 10, 79, 40, 104);
-  ctltest::g_seen.clear();
-  SendMessageW(radio, BM_SETCHECK, BST_CHECKED, 0);
-  SendMessageW(push, BM_SETCHECK, BST_CHECKED, 0);
-  EXPECT_EQ(SendMessageW(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_EQ(SendMessageW(radio, BM_GETSTATE, 0, 0) & BST_CHECKED, BST_CHECKED);
-  EXPECT_EQ(SendMessageW(push, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  /* The message checks one button and leaves the group alone. */
-  SendMessageW(other, BM_SETCHECK, BST_CHECKED, 0);
-  EXPECT_EQ(SendMessageW(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_EQ(Count(top, WM_COMMAND), 0);
-  /* A posted check, as the program sends it, lands when the queue runs. */
-  PostMessageW(radio, BM_SETCHECK, BST_UNCHECKED, 0);
-  EXPECT_EQ(SendMessageW(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
-  Pump();
-  EXPECT_EQ(SendMessageW(radio, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  EXPECT_EQ(SendMessageW(push, WM_GETFONT, 0, 0), 0);
-  HGDIOBJ font = GetStockObject(SYSTEM_FONT);
-  SendMessageW(push, WM_SETFONT, (WPARAM)font, FALSE);
-  EXPECT_EQ(SendMessageW(push, WM_GETFONT, 0, 0), (LRESULT)font);
 }
 
 TEST_F(Controls, APushButtonLooksPressedWhileHeldAndClicksOnlyWhenLetGoInside) {
@@ -96,7 +68,7 @@ TEST_F(Controls, APushButtonLooksPressedWhileHeldAndClicksOnlyWhenLetGoInside) {
   RunLoop(script, [&] {
     top = Top();
     push = Make(top, u"BUTTON", u"PLAY", BS_PUSHBUTTON, 150, 10, 79, 40, 104);
-    ctltest::g_handler = [&](HWND, UINT msg, WPARAM w, LPARAM, LRESULT *r) {
+    wintest::g_handler = [&](HWND, UINT msg, WPARAM w, LPARAM, LRESULT *r) {
       if (msg != WM_CTLCOLORBTN) return false;
       SetTextColor((HDC)w, RGB(255, 255, 255));
       *r = (LRESULT)GetStockObject(BLACK_BRUSH);
@@ -145,7 +117,7 @@ TEST_F(Controls, AnEditBoxAsksForStaticColoursWhenReadOnlyOrDisabled) {
   HWND plain = Make(top, u"EDIT", u"a", 0, 5, 0, 100, 24, 1);
   HWND fixed = Make(top, u"EDIT", u"b", ES_READONLY, 5, 30, 100, 24, 2);
   HWND off = Make(top, u"EDIT", u"c", WS_DISABLED, 5, 60, 100, 24, 3);
-  ctltest::g_seen.clear();
+  wintest::g_seen.clear();
   UpdateWindow(top);
   auto edits = Got(top, WM_CTLCOLOREDIT);
   ASSERT_EQ(edits.size(), 1u);
@@ -192,7 +164,7 @@ struct Spin {
 };
 Spin MakeSpin(DWORD extra = 0) {
   Spin s;
-  s.top = CreateWindowExW(0, ctltest::kClass, u"Top", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+  s.top = CreateWindowExW(0, wintest::kClass, u"Top", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
   s.edit = CreateWindowExW(WS_EX_NOACTIVATE, u"EDIT", u"     ",
                            WS_CHILD | WS_VISIBLE | ES_NUMBER | ES_READONLY, 150, 98, 79, 24, s.top,
@@ -220,7 +192,7 @@ TEST_F(Controls, TheUpDownSitsAgainstItsBuddyAndWritesItsPositionThere) {
   EXPECT_EQ(SendMessageW(s.spin, UDM_GETBUDDY, 0, 0), (LRESULT)s.edit);
   EXPECT_EQ(SendMessageW(s.spin, UDM_GETRANGE, 0, 0), MAKELRESULT(16000, 20));
 
-  ctltest::g_seen.clear();
+  wintest::g_seen.clear();
   EXPECT_EQ(SendMessageW(s.spin, UDM_SETPOS, 0, 16000), 500);
   EXPECT_EQ(Text(s.edit), u"16,000");
   EXPECT_EQ(Got(s.top, WM_COMMAND), (Pairs{{MAKEWPARAM(109, EN_UPDATE), (LPARAM)s.edit},
@@ -257,13 +229,13 @@ TEST_F(Controls, AnArrowHeldNineSecondsStepsByOneThenTenThenAHundred) {
     UDACCEL accel[3] = {{0, 1}, {4, 10}, {8, 100}};
     SendMessageW(s.spin, UDM_SETACCEL, 3, (LPARAM)accel);
     SendMessageW(s.spin, UDM_SETPOS, 0, 500);
-    ctltest::g_seen.clear();
+    wintest::g_seen.clear();
   });
   std::vector<int> steps;
   std::vector<DWORD> times;
   int last = 500;
   bool ended = false;
-  for (const ctltest::Seen &m : ctltest::g_seen) {
+  for (const wintest::Seen &m : wintest::g_seen) {
     if (m.hwnd != s.top || m.message != WM_VSCROLL) continue;
     EXPECT_EQ(m.lParam, (LPARAM)s.spin);
     if (LOWORD(m.wParam) == SB_ENDSCROLL) {

@@ -1,13 +1,12 @@
 #include <filesystem>
 
-#include "ctltest.h"
+#include "common/wintest.h"
 #include "host/screenshot.h"
 #include "res/module.h"
 
 namespace {
 
-using ctltest::Controls;
-using ctltest::RunLoop;
+using namespace wintest;
 using plat::host::Step;
 using Pairs = std::vector<std::pair<WPARAM, LPARAM>>;
 
@@ -22,7 +21,7 @@ std::string ShotPath(const char *name) {
 /* The times the owner's timer fired between two moments. */
 int TimersBetween(HWND hwnd, DWORD from, DWORD to) {
   int n = 0;
-  for (const ctltest::Seen &s : ctltest::g_seen)
+  for (const wintest::Seen &s : wintest::g_seen)
     n += s.hwnd == hwnd && s.message == WM_TIMER && s.time > from && s.time < to;
   return n;
 }
@@ -93,7 +92,7 @@ TEST_F(Dialogs, TheAboutBoxFillsTheScreenSurvivesEscAndClosesOnItsCaptionOk) {
                         if (line) version = Text(line);
                         EXPECT_TRUE(plat::host::WriteScreenshot(ShotPath("about.png")));
                         /* The navigation bar: the title, and "ok" at its right end. */
-                        okDrawn = CountOf(RGB(255, 255, 255), plat::controls::kCaptionOkRect) > 0;
+                        okDrawn = CountOf(RGB(255, 255, 255), RECT{240 - 30, 0, 240, 26}) > 0;
                       }),
            Step::Key(200, VK_ESCAPE), Step::Tap(300, 100, 13), Step::Tap(400, 225, 13)},
           [&] {
@@ -186,7 +185,7 @@ HWND MenuBarFor(HWND top) {
 
 HWND PopupAt(int x, int y) {
   HWND hwnd = WindowFromPoint(POINT{x, y});
-  return plat::user::FromHandle(hwnd)->cls->name == plat::controls::kPopupMenuClass ? hwnd : nullptr;
+  return plat::user::FromHandle(hwnd)->cls->name == plat::user::kMenuClassName ? hwnd : nullptr;
 }
 
 TEST_F(Dialogs, TheMenuBarsFileButtonDropsItsMenuAndExitReachesTheOwner) {
@@ -304,48 +303,6 @@ TEST_F(Dialogs, RaisingTheProgramActivatesItsWindowOrItsAboutBoxNeverTheMenuBar)
           });
   EXPECT_EQ(raisedTo, top);
   EXPECT_EQ(raisedWithBox, g_dlg);
-}
-
-TEST_F(Dialogs, AMenuBarNeedsItsRecordParentAndResources) {
-  HWND top = Top();
-  SHMENUBARINFO mbi{};
-  EXPECT_FALSE(SHCreateMenuBar(nullptr));
-  mbi.hwndParent = top;
-  mbi.nToolBarId = 102;
-  mbi.hInstRes = plat::ModuleInstance();
-  EXPECT_FALSE(SHCreateMenuBar(&mbi)); /* cbSize 0 */
-  mbi.cbSize = sizeof mbi;
-  mbi.nToolBarId = 999;
-  EXPECT_FALSE(SHCreateMenuBar(&mbi));
-  mbi.hwndParent = nullptr;
-  mbi.nToolBarId = 102;
-  EXPECT_FALSE(SHCreateMenuBar(&mbi));
-  mbi.hwndParent = top;
-  mbi.dwFlags = SHCMBF_EMPTYBAR;
-  EXPECT_TRUE(SHCreateMenuBar(&mbi));
-  EXPECT_TRUE(IsWindow(mbi.hwndMB));
-}
-
-TEST_F(Dialogs, TheShellsActivationRecordFollowsActivationAndNothingElse) {
-  HWND top = Top();
-  SHACTIVATEINFO sai{};
-  EXPECT_FALSE(SHHandleWMActivate(top, WA_ACTIVE, 0, &sai, 0)); /* no size */
-  sai.cbSize = sizeof sai;
-  EXPECT_TRUE(SHHandleWMActivate(top, WA_ACTIVE, 0, &sai, 0));
-  EXPECT_EQ(sai.fActive, 1u);
-  EXPECT_TRUE(SHHandleWMActivate(top, WA_INACTIVE, (LPARAM)top, &sai, 0));
-  EXPECT_EQ(sai.fActive, 0u);
-  EXPECT_EQ(sai.fSipOnDeactivation, 0u);
-  RECT before, after;
-  GetWindowRect(top, &before);
-  EXPECT_TRUE(SHHandleWMSettingChange(top, SPI_SETSIPINFO, 0, &sai));
-  GetWindowRect(top, &after);
-  EXPECT_EQ(sai.fSipUp, 0u);
-  EXPECT_TRUE(EqualRect(&before, &after));
-  EXPECT_FALSE(SHHandleWMSettingChange(top, 0, 0, nullptr));
-  SHINITDLGINFO none{SHIDIM_FLAGS, nullptr, SHIDIF_DONEBUTTON};
-  EXPECT_FALSE(SHInitDialog(&none));
-  EXPECT_FALSE(SHInitDialog(nullptr));
 }
 
 /* A template in memory: a caption-less pop-up with a default button. */

@@ -3,12 +3,11 @@
  * notifications, buttons outside their parent's child list, forged timer
  * messages, an up-down without a buddy. Run under the sanitizers, a read of
  * freed memory or past a list fails here. */
-#include "ctltest.h"
+#include "common/wintest.h"
 
 namespace {
 
-using ctltest::Controls;
-using ctltest::RunLoop;
+using namespace wintest;
 using plat::host::Step;
 
 constexpr int kTop = 26;
@@ -27,7 +26,7 @@ TEST_F(Controls, AnUpDownDestroyedByItsParentWhileItHearsOfAStepStopsThere) {
   for (UINT killOn : {(UINT)WM_NOTIFY, (UINT)WM_VSCROLL}) {
     SCOPED_TRACE(killOn == WM_NOTIFY ? "UDN_DELTAPOS" : "WM_VSCROLL");
     HWND top = nullptr, spin = nullptr;
-    ctltest::g_handler = [&](HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT *result) {
+    wintest::g_handler = [&](HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT *result) {
       if (hwnd != top || msg != killOn || !IsWindow(spin)) return false;
       DestroyWindow(spin);
       *result = 0;
@@ -43,8 +42,8 @@ TEST_F(Controls, AnUpDownDestroyedByItsParentWhileItHearsOfAStepStopsThere) {
             });
     EXPECT_FALSE(IsWindow(spin));
     EXPECT_EQ(Count(top, WM_NOTIFY), 1) << "the destroyed control went on stepping";
-    ctltest::g_handler = nullptr;
-    ctltest::g_seen.clear();
+    wintest::g_handler = nullptr;
+    wintest::g_seen.clear();
   }
 }
 

@@ -5,13 +5,14 @@
 #include <cstdio>
 #include <vector>
 
-#include "gditest.h"
+#include "common/wintest.h"
 #include "res/module.h"
 #include "resource.h"
 
 namespace {
 
-using Draw = gditest::Screen;
+using Draw = wintest::Screen;
+using namespace wintest;
 
 const COLORREF kOrange = RGB(255, 100, 0);
 const COLORREF kGrey = RGB(100, 100, 100);

@@ -7,13 +7,14 @@
 #include <filesystem>
 #include <vector>
 
-#include "gditest.h"
+#include "common/wintest.h"
 #include "host/headless.h"
 #include "host/screenshot.h"
 
 namespace {
 
-using Screenshot = gditest::Screen;
+using Screenshot = wintest::Screen;
+using namespace wintest;
 using plat::host::Step;
 
 /* The RGB pixels of a PNG file, or nothing. */
@@ -38,8 +39,8 @@ TEST_F(Screenshot, AScriptedShotHoldsTheScreenAndTheTitleBar) {
                                 PostQuitMessage(0);
                               })},
                   [&](plat::host::Headless &) {
-                    HWND hwnd = Top(WS_VISIBLE, u"Tonbrook");
-                    gditest::g_painters[hwnd] = [](HWND, HDC hdc) {
+                    HWND hwnd = Top(u"Tonbrook");
+                    wintest::g_painters[hwnd] = [](HWND, HDC hdc) {
                       RECT rc{10, 10, 50, 30};
                       FillRect(hdc, &rc, (HBRUSH)GetStockObject(BLACK_BRUSH));
                     };

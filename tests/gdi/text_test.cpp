@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "gditest.h"
+#include "common/wintest.h"
 
 namespace {
 
-using Text = gditest::Screen;
+using Text = wintest::Screen;
+using namespace wintest;
 
 const COLORREF kGrey = RGB(100, 100, 100);
 const COLORREF kWhite = RGB(255, 255, 255);

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "gditest.h"
+#include "common/wintest.h"
 #include "res/module.h"
 #include "resource.h"
 
 namespace {
 
-using WindowDc = gditest::Screen;
-using gditest::g_painters;
+using WindowDc = wintest::Screen;
+using namespace wintest;
 
 const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
 
@@ -23,8 +23,8 @@ void FillClient(HWND hwnd, HDC hdc, COLORREF c) {
 
 TEST_F(WindowDc, AChildsDcIsClippedToTheChildInsideItsParent) {
   HWND top = Top();
-  HWND kid = Child(top, 20, 20, 40, 30);
-  HWND grandchild = Child(kid, 30, -5, 30, 30);  // sticks out of kid's right and top
+  HWND kid = Child(top, 0, 20, 20, 40, 30);
+  HWND grandchild = Child(kid, 0, 30, -5, 30, 30);  // sticks out of kid's right and top
   HDC hdc = GetDC(kid);
   RECT huge{-1000, -1000, 1000, 1000};
   FillRect(hdc, &huge, (HBRUSH)GetStockObject(WHITE_BRUSH));
@@ -48,7 +48,7 @@ TEST_F(WindowDc, AChildsDcIsClippedToTheChildInsideItsParent) {
 
 TEST_F(WindowDc, ChildrenPaintAfterTheirParentUnlessItClipsThem) {
   HWND top = Top();
-  HWND kid = Child(top, 20, 20, 40, 30);
+  HWND kid = Child(top, 0, 20, 20, 40, 30);
   g_painters[top] = [](HWND h, HDC hdc) { FillClient(h, hdc, kBlue); };
   g_painters[kid] = [](HWND h, HDC hdc) { FillClient(h, hdc, kGreen); };
   UpdateWindow(top);
@@ -86,7 +86,7 @@ TEST_F(WindowDc, APaintDcIsClippedToTheUpdateAndTheClassBrushErases) {
 
 TEST_F(WindowDc, AWindowAboveHidesItsPartOfTheWindowBelow) {
   HWND below = Top();
-  HWND above = CreateWindowExW(0, gditest::kClass, u"Above", WS_VISIBLE, 0, 200, 240, 120, nullptr,
+  HWND above = CreateWindowExW(0, wintest::kClass, u"Above", WS_VISIBLE, 0, 200, 240, 120, nullptr,
                                nullptr, nullptr, nullptr);
   ASSERT_EQ(plat::user::TopLevelWindows().front(), above);
   Paper(RGB(0, 0, 0));
@@ -102,7 +102,7 @@ TEST_F(WindowDc, TheWindowBelowRepaintsWhatAWindowAboveUncovers) {
   g_painters[below] = [](HWND h, HDC hdc) { FillClient(h, hdc, kBlue); };
   UpdateWindow(below);
   for (bool destroy : {false, true}) {
-    HWND above = CreateWindowExW(0, gditest::kClass, u"Above", WS_VISIBLE, 0, 200, 240, 120, nullptr,
+    HWND above = CreateWindowExW(0, wintest::kClass, u"Above", WS_VISIBLE, 0, 200, 240, 120, nullptr,
                                  nullptr, nullptr, nullptr);
     UpdateWindow(above);  // the class brush: white
     EXPECT_EQ(At(0, 200), RGB(255, 255, 255));
@@ -172,7 +172,7 @@ TEST_F(WindowDc, DefaultControlColoursComeFromTheSystemColours) {
 
 TEST_F(WindowDc, ABorderIsDrawnRoundTheClientArea) {
   HWND top = Top();
-  HWND edit = CreateWindowExW(0, gditest::kClass, u"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 20, 10,
+  HWND edit = CreateWindowExW(0, wintest::kClass, u"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 20, 10,
                               top, nullptr, nullptr, nullptr);
   Paper(RGB(0, 255, 0));
   InvalidateRect(edit, nullptr, TRUE);

@@ -109,6 +109,71 @@ TEST(Menu, HasOnePopupFileWithAboutSeparatorExit) {
   EXPECT_EQ(file.items[2].flags, MF_END);
 }
 
+TEST(Menu, LoadsAsAHandleWithItsPopup) {
+  HMENU menu = LoadMenuW(hInst, MAKEINTRESOURCE(IDR_MENUBAR));
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(GetMenuItemCount(menu), 1);
+  EXPECT_EQ(GetMenuItemID(menu, 0), (UINT)-1) << "a pop-up has no command";
+  HMENU file = GetSubMenu(menu, 0);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(GetMenuState(menu, 0, MF_BYPOSITION), 3u << 8 | MF_POPUP);
+  WCHAR text[16];
+  EXPECT_EQ(GetMenuStringW(menu, 0, text, 16, MF_BYPOSITION), 4);
+  EXPECT_EQ(std::u16string(text), u"File");
+  EXPECT_EQ(GetMenuStringW(menu, 0, nullptr, 0, MF_BYPOSITION), 4);
+  EXPECT_EQ(GetMenuStringW(menu, 0, text, 3, MF_BYPOSITION), 2);
+  EXPECT_EQ(std::u16string(text), u"Fi");
+  EXPECT_EQ(GetMenuItemCount(file), 3);
+  EXPECT_EQ(GetMenuItemID(file, 0), (UINT)IDM_HELP_ABOUT);
+  EXPECT_EQ(GetMenuItemID(file, 2), (UINT)IDM_FILE_EXIT);
+  EXPECT_EQ(GetMenuState(file, 1, MF_BYPOSITION), (UINT)MF_SEPARATOR);
+  // By command, the pop-ups are searched too.
+  EXPECT_EQ(GetMenuStringW(menu, IDM_FILE_EXIT, text, 16, MF_BYCOMMAND), 4);
+  EXPECT_EQ(EnableMenuItem(menu, IDM_FILE_EXIT, MF_BYCOMMAND | MF_GRAYED), (UINT)MF_ENABLED);
+  EXPECT_EQ(GetMenuState(file, 2, MF_BYPOSITION), (UINT)MF_GRAYED);
+  EXPECT_EQ(EnableMenuItem(file, 2, MF_BYPOSITION | MF_ENABLED), (UINT)MF_GRAYED);
+  EXPECT_TRUE(DestroyMenu(menu));
+  EXPECT_EQ(GetMenuItemCount(file), -1) << "its pop-up goes with it";
+}
+
+/* What each menu call returns for a handle that is no menu, a position or
+ * command that is not there, or a missing template: what the desktop's
+ * calls return. */
+TEST(Menu, CallsOnWhatIsNotThereFailAsTheDesktopsDo) {
+  HMENU menu = LoadMenuW(hInst, MAKEINTRESOURCE(IDR_MENUBAR));
+  ASSERT_NE(menu, nullptr);
+  HMENU bogus = (HMENU)(uintptr_t)0x7FFFFFF0;
+  WCHAR text[8] = u"x";
+  struct Case {
+    const char *what;
+    long long got, want;
+  } cases[] = {
+      {"LoadMenuW, no such menu", (long long)(uintptr_t)LoadMenuW(hInst, MAKEINTRESOURCE(IDD_ABOUTBOX)), 0},
+      {"LoadMenuW, a name", (long long)(uintptr_t)LoadMenuW(hInst, u"MENU"), 0},
+      {"GetMenuItemCount, no menu", GetMenuItemCount(bogus), -1},
+      {"GetMenuItemCount, NULL", GetMenuItemCount(nullptr), -1},
+      {"GetSubMenu, no menu", (long long)(uintptr_t)GetSubMenu(bogus, 0), 0},
+      {"GetSubMenu, past the end", (long long)(uintptr_t)GetSubMenu(menu, 1), 0},
+      {"GetSubMenu, negative", (long long)(uintptr_t)GetSubMenu(menu, -1), 0},
+      {"GetSubMenu, no pop-up", (long long)(uintptr_t)GetSubMenu(GetSubMenu(menu, 0), 0), 0},
+      {"GetMenuItemID, no menu", GetMenuItemID(bogus, 0), 0xFFFFFFFF},
+      {"GetMenuItemID, past the end", GetMenuItemID(menu, 5), 0xFFFFFFFF},
+      {"GetMenuState, no menu", GetMenuState(bogus, 0, MF_BYPOSITION), 0xFFFFFFFF},
+      {"GetMenuState, no command", GetMenuState(menu, 12345, MF_BYCOMMAND), 0xFFFFFFFF},
+      {"GetMenuStringW, no menu", GetMenuStringW(bogus, 0, text, 8, MF_BYPOSITION), 0},
+      {"GetMenuStringW, clears the buffer", text[0], 0},
+      {"GetMenuStringW, no command", GetMenuStringW(menu, 12345, text, 8, MF_BYCOMMAND), 0},
+      {"EnableMenuItem, no menu", EnableMenuItem(bogus, 0, MF_BYPOSITION), 0xFFFFFFFF},
+      {"EnableMenuItem, no command", EnableMenuItem(menu, 12345, MF_GRAYED), 0xFFFFFFFF},
+      {"TrackPopupMenuEx, no menu", TrackPopupMenuEx(bogus, TPM_RETURNCMD, 0, 0, nullptr, nullptr), 0},
+      {"TrackPopupMenuEx, no owner", TrackPopupMenuEx(menu, TPM_RETURNCMD, 0, 0, nullptr, nullptr), 0},
+      {"DestroyMenu, no menu", DestroyMenu(bogus), 0},
+      {"DestroyMenu, once", DestroyMenu(menu), 1},
+      {"DestroyMenu, twice", DestroyMenu(menu), 0},
+  };
+  for (const Case &c : cases) EXPECT_EQ(c.got, c.want) << c.what;
+}
+
 TEST(MenuBar, IsNineWordsNamingTheMenuAndOneFileButton) {
   DWORD cb = 0;
   const BYTE *pb = Data(IDR_MENUBAR, RT_RCDATA, &cb);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "../user/testwnd.h"
+#include "common/wintest.h"
 #include "kernel/kernel.h"
 #include "sound.h"
 #include "wave/device.h"
@@ -19,7 +19,7 @@
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testwnd::Begin();
+    wintest::Begin();
     ClearEngine();
   }
 
@@ -29,7 +29,7 @@ class EngineTest : public ::testing::Test {
     SoundResetCapture();
     SoundShutdown();
     ClearEngine();
-    testwnd::End();
+    wintest::End();
   }
 
   static void ClearEngine() {

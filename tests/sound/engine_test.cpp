@@ -13,7 +13,7 @@ using Lines = std::vector<std::string>;
 const std::string kQuery0 = "waveOutOpen(NULL, 0, 44100/16/1, 0x0, 0x1)";
 
 TEST_F(EngineTest, TheApplicationsStartUpOpensPausesAndPreparesOneLoop) {
-  HWND hwnd = testwnd::Top();
+  HWND hwnd = wintest::Top();
   ASSERT_EQ(SoundInit(TRUE, FALSE, 44100, 8192, hwnd), 1);
   EXPECT_EQ(Calls(), (Lines{"waveOutGetNumDevs() = 1", kQuery0 + " = 0",
                             "waveOutOpen(&h, 0, 44100/16/1, " + Hex(hwnd) + ", 0x10000) = 0 -> " + Out(),

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "host/headless.h"
-#include "testwnd.h"
+#include "common/wintest.h"
 #include "user/findwnd.h"
 
 extern char **environ;
@@ -36,10 +36,10 @@ class Find : public ::testing::Test {
     // The private folder taken when the runtime one is unsafe, here too.
     if (const char *tmp = getenv("TMPDIR")) m_tmpdir = tmp;
     setenv("TMPDIR", dir, 1);
-    testwnd::Begin();
+    wintest::Begin();
   }
   void TearDown() override {
-    testwnd::End();
+    wintest::End();
     unsetenv("XDG_RUNTIME_DIR");
     if (m_tmpdir.empty())
       unsetenv("TMPDIR");
@@ -97,25 +97,25 @@ bool Exists(const std::string &path) {
 }
 
 TEST_F(Find, MatchesClassAndTitleExactlyInThisProcess) {
-  HWND main = testwnd::Top(u"Tonbrook");
-  EXPECT_EQ(FindWindowW(testwnd::kClass, u"Tonbrook"), main);
-  EXPECT_EQ(FindWindowW(testwnd::kClass, nullptr), main);
-  EXPECT_EQ(FindWindowW(testwnd::kClass, u"Tonbrook2"), nullptr);
-  EXPECT_EQ(FindWindowW(testwnd::kClass, u"tonbrook"), nullptr);
+  HWND main = wintest::Top(u"Tonbrook");
+  EXPECT_EQ(FindWindowW(wintest::kClass, u"Tonbrook"), main);
+  EXPECT_EQ(FindWindowW(wintest::kClass, nullptr), main);
+  EXPECT_EQ(FindWindowW(wintest::kClass, u"Tonbrook2"), nullptr);
+  EXPECT_EQ(FindWindowW(wintest::kClass, u"tonbrook"), nullptr);
   EXPECT_EQ(FindWindowW(u"TONBROOK", u"Tonbrook"), nullptr);
   // Children are not searched; a renamed window is found by its new title.
-  testwnd::Child(main, 1);
+  wintest::Child(main, 1);
   SetWindowTextW(main, u"Renamed");
-  EXPECT_EQ(FindWindowW(testwnd::kClass, u"Tonbrook"), nullptr);
-  EXPECT_EQ(FindWindowW(testwnd::kClass, u"Renamed"), main);
+  EXPECT_EQ(FindWindowW(wintest::kClass, u"Tonbrook"), nullptr);
+  EXPECT_EQ(FindWindowW(wintest::kClass, u"Renamed"), main);
 }
 
 TEST_F(Find, ASecondProcessFindsTheFirstAndMakesItRaiseItself) {
   int raises = plat::host::Run({}, [&](Headless &host) {
-    HWND main = testwnd::Top(u"Tonbrook");
-    HWND about = CreateWindowExW(0, testwnd::kClass, u"About", WS_POPUP | WS_VISIBLE, 0, 26, 240,
+    HWND main = wintest::Top(u"Tonbrook");
+    HWND about = CreateWindowExW(0, wintest::kClass, u"About", WS_POPUP | WS_VISIBLE, 0, 26, 240,
                                  294, main, nullptr, nullptr, nullptr);
-    testwnd::Top(u"Something else");
+    wintest::Top(u"Something else");
     EXPECT_NE(GetForegroundWindow(), about);
 
     // Another title or another class is no running instance.
@@ -144,11 +144,11 @@ TEST_F(Find, AWindowOfAnotherProcessIsFoundAndRaisedThroughItsHandle) {
   ASSERT_EQ(read(out, ready, 6), 6);
   close(out);
 
-  HWND remote = FindWindowW(testwnd::kClass, u"Remote");
+  HWND remote = FindWindowW(wintest::kClass, u"Remote");
   ASSERT_NE(remote, nullptr);
   EXPECT_FALSE(IsWindow(remote));
-  EXPECT_EQ(FindWindowW(testwnd::kClass, u"Remote"), remote);
-  EXPECT_EQ(FindWindowW(testwnd::kClass, u"Remote 2"), nullptr);
+  EXPECT_EQ(FindWindowW(wintest::kClass, u"Remote"), remote);
+  EXPECT_EQ(FindWindowW(wintest::kClass, u"Remote 2"), nullptr);
   EXPECT_EQ(FindWindowW(u"OTHER", u"Remote"), nullptr);
   EXPECT_EQ(SendMessageW(remote, WM_CLOSE, 0, 0), 0);
   EXPECT_TRUE(SetForegroundWindow((HWND)((ULONG_PTR)remote | 1)));
@@ -159,16 +159,16 @@ TEST_F(Find, AWindowOfAnotherProcessIsFoundAndRaisedThroughItsHandle) {
   std::string path = plat::user::SocketPath(u"TESTWND", u"Remote");
   EXPECT_TRUE(Exists(path));
   EXPECT_FALSE(SetForegroundWindow(remote));
-  EXPECT_EQ(FindWindowW(testwnd::kClass, u"Remote"), nullptr);
-  HWND mine = testwnd::Top(u"Remote");
-  EXPECT_EQ(FindWindowW(testwnd::kClass, u"Remote"), mine);
+  EXPECT_EQ(FindWindowW(wintest::kClass, u"Remote"), nullptr);
+  HWND mine = wintest::Top(u"Remote");
+  EXPECT_EQ(FindWindowW(wintest::kClass, u"Remote"), mine);
   EXPECT_EQ(PeerFinds("TESTWND", "Remote"), 0);
   DestroyWindow(mine);
   EXPECT_FALSE(Exists(path));
 
   // A stale entry is no obstacle to a window made without looking first.
   MakeStale(path);
-  mine = testwnd::Top(u"Remote");
+  mine = wintest::Top(u"Remote");
   EXPECT_EQ(PeerFinds("TESTWND", "Remote"), 0);
   DestroyWindow(mine);
   EXPECT_FALSE(Exists(path));
@@ -181,22 +181,22 @@ TEST_F(Find, AWindowOfAnotherProcessIsFoundAndRaisedThroughItsHandle) {
 TEST_F(Find, FindingNothingHoldsTheNameForTheWindowAboutToBeMade) {
   int raises = plat::host::Run({}, [&](Headless &host) {
     // Nothing yet: from now on this process is the one that runs.
-    EXPECT_EQ(FindWindowW(testwnd::kClass, u"Tonbrook"), nullptr);
-    EXPECT_EQ(FindWindowW(testwnd::kClass, u"Tonbrook"), nullptr);
+    EXPECT_EQ(FindWindowW(wintest::kClass, u"Tonbrook"), nullptr);
+    EXPECT_EQ(FindWindowW(wintest::kClass, u"Tonbrook"), nullptr);
     // Another start finds it before its window is made, and asks it to come
     // forward; the window gets that once it is there.
     int found = PeerFinds("TESTWND", "Tonbrook");
     EXPECT_EQ(found, 0) << "the other start did not find this one";
     if (found != 0) return -1;
     EXPECT_EQ(host.Raises(), 0);
-    HWND main = testwnd::Top(u"Tonbrook");
+    HWND main = wintest::Top(u"Tonbrook");
     MSG msg;
     while (host.Raises() == 0 && GetMessageW(&msg, nullptr, 0, 0)) DispatchMessageW(&msg);
     EXPECT_EQ(GetForegroundWindow(), main);
     EXPECT_EQ(PeerFinds("TESTWND", "Tonbrook"), 0);
     while (host.Raises() == 1 && GetMessageW(&msg, nullptr, 0, 0)) DispatchMessageW(&msg);
     // A second window of the same name in this process is not published.
-    HWND twin = testwnd::Top(u"Tonbrook");
+    HWND twin = wintest::Top(u"Tonbrook");
     DestroyWindow(main);
     EXPECT_EQ(PeerFinds("TESTWND", "Tonbrook"), 1);
     DestroyWindow(twin);
@@ -219,7 +219,7 @@ TEST_F(Find, OfTwoStartsAtAnyDistanceExactlyOneRuns) {
 
 TEST_F(Find, NothingIsAnsweredToAnotherUser) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
-  testwnd::Top(u"Tonbrook");
+  wintest::Top(u"Tonbrook");
   std::string path = plat::user::SocketPath(u"TESTWND", u"Tonbrook");
   // Let the other user reach the socket, so that only the listener's own
   // check stands in the way.
@@ -303,7 +303,7 @@ TEST_F(Find, AnUnsafeRuntimeDirectoryIsNotUsedButAPrivateOneInstead) {
     EXPECT_EQ(plat::user::RuntimeDir(), fallback) << "case " << i;
     std::string err;
     EXPECT_EQ(PeerWithStderr("find", "TESTWND", "Tonbrook", &err), 1) << "case " << i;
-    HWND main = testwnd::Top(u"Tonbrook");
+    HWND main = wintest::Top(u"Tonbrook");
     err.clear();
     EXPECT_EQ(PeerWithStderr("find", "TESTWND", "Tonbrook", &err), 0) << "case " << i;
     EXPECT_EQ(err.rfind("user_test: not using " + own + ": ", 0), 0u) << err;
@@ -318,8 +318,8 @@ TEST_F(Find, AnUnsafeRuntimeDirectoryIsNotUsedButAPrivateOneInstead) {
   std::filesystem::remove_all(fallback);
   ASSERT_EQ(symlink(elsewhere.c_str(), fallback.c_str()), 0);
   EXPECT_TRUE(plat::user::RuntimeDir().empty());
-  HWND main = testwnd::Top(u"Tonbrook");
-  EXPECT_EQ(FindWindowW(testwnd::kClass, u"Tonbrook"), main);
+  HWND main = wintest::Top(u"Tonbrook");
+  EXPECT_EQ(FindWindowW(wintest::kClass, u"Tonbrook"), main);
   std::string err;
   EXPECT_EQ(PeerWithStderr("find", "TESTWND", "Tonbrook", &err), 1);
   EXPECT_EQ(err.find('\n'), err.size() - 1) << "not one line: " << err;

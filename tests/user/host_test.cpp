@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "host/headless.h"
-#include "testwnd.h"
+#include "common/wintest.h"
 #include "user/accel.h"
 
 namespace {
@@ -14,14 +14,10 @@ namespace {
 using plat::host::Headless;
 using plat::host::Script;
 using plat::host::Step;
-using testwnd::g_handler;
-using testwnd::g_seen;
+using wintest::g_handler;
+using wintest::g_seen;
 
-class Host : public ::testing::Test {
- protected:
-  void SetUp() override { testwnd::Begin(); }
-  void TearDown() override { testwnd::End(); }
-};
+using Host = wintest::Windows;
 
 /* The standard loop of the program, with accelerators for the message's own
  * window; returns the quit code. */
@@ -39,8 +35,8 @@ int Loop(HACCEL accel) {
 TEST_F(Host, TimersKeepTheirPeriodsInVirtualTime) {
   std::vector<std::pair<WPARAM, DWORD>> fired;
   int code = plat::host::Run({}, [&](Headless &) {
-    HWND hwnd = testwnd::Top();
-    HWND other = testwnd::Top(u"Other");
+    HWND hwnd = wintest::Top();
+    HWND other = wintest::Top(u"Other");
     EXPECT_EQ(GetTickCount(), 0u);
     EXPECT_EQ(SetTimer(hwnd, 105, 40, nullptr), 105u);
     SetTimer(hwnd, 7, 100, nullptr);
@@ -72,8 +68,8 @@ TEST_F(Host, ATapGoesToTheWindowUnderItOrToTheCapture) {
                 Step::Call(30, [] { PostQuitMessage(0); })};
   HWND top = nullptr, kid = nullptr;
   plat::host::Run(std::move(script), [&](Headless &) {
-    top = testwnd::Top();
-    kid = testwnd::Child(top, 1, 10, 20, 30, 40);  // screen 10,46 to 40,86
+    top = wintest::Top();
+    kid = wintest::Child(top, 1, 10, 20, 30, 40);  // screen 10,46 to 40,86
     g_handler = [&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT *) {
       if (msg == WM_LBUTTONDOWN && h == kid) SetCapture(kid);
       if (msg == WM_LBUTTONUP && h == kid) ReleaseCapture();
@@ -82,7 +78,7 @@ TEST_F(Host, ATapGoesToTheWindowUnderItOrToTheCapture) {
     g_seen.clear();
     return Loop(nullptr);
   });
-  std::vector<testwnd::Seen> clicks;
+  std::vector<wintest::Seen> clicks;
   for (const auto &s : g_seen) {
     if (s.message == WM_LBUTTONDOWN || s.message == WM_LBUTTONUP) clicks.push_back(s);
   }
@@ -102,8 +98,8 @@ TEST_F(Host, ADisabledWindowAndItsChildrenTakeNoTaps) {
   Script script{Step::Tap(10, 15, 56), Step::Call(20, [&] { EnableWindow(top, TRUE); }),
                 Step::Tap(30, 15, 56), Step::Call(40, [] { PostQuitMessage(0); })};
   plat::host::Run(std::move(script), [&](Headless &) {
-    top = testwnd::Top();
-    kid = testwnd::Child(top, 1, 10, 20, 30, 40);
+    top = wintest::Top();
+    kid = wintest::Child(top, 1, 10, 20, 30, 40);
     SetFocus(kid);
     EXPECT_FALSE(EnableWindow(top, FALSE));
     EXPECT_EQ(GetFocus(), nullptr);
@@ -111,7 +107,7 @@ TEST_F(Host, ADisabledWindowAndItsChildrenTakeNoTaps) {
     g_seen.clear();
     return Loop(nullptr);
   });
-  auto downs = testwnd::Only(WM_LBUTTONDOWN);
+  auto downs = wintest::Only(WM_LBUTTONDOWN);
   ASSERT_EQ(downs.size(), 1u);  // only the tap after enabling
   EXPECT_EQ(downs[0].hwnd, kid);
 }
@@ -123,8 +119,8 @@ TEST_F(Host, AnAcceleratorGoesToTheFocusedChildAndIsNotDispatched) {
   HWND top = nullptr, kid = nullptr;
   plat::host::Run(std::move(script), [&](Headless &) {
     HACCEL accel = CreateAcceleratorTableW(table, 2);
-    top = testwnd::Top();
-    kid = testwnd::Child(top, 1);
+    top = wintest::Top();
+    kid = wintest::Child(top, 1);
     SetFocus(kid);
     g_seen.clear();
     int code = Loop(accel);
@@ -160,7 +156,7 @@ TEST_F(Host, AStepMayRunAModalLoopThatLaterStepsReach) {
                            }),
                 Step::Key(10, VK_ESCAPE), Step::Key(20, VK_RETURN)};
   int code = plat::host::Run(std::move(script), [&](Headless &) {
-    testwnd::Top();
+    wintest::Top();
     return Loop(nullptr);
   });
   EXPECT_EQ(code, 1);
@@ -180,8 +176,8 @@ TEST_F(Host, AccelTablesAreMadeForTheResourceLoader) {
 }
 
 TEST_F(Host, PaintComesAtOnceOnUpdateAndOnlyWhenInvalid) {
-  HWND top = testwnd::Top();
-  HWND kid = testwnd::Child(top, 1, 10, 10, 20, 20);
+  HWND top = wintest::Top();
+  HWND kid = wintest::Child(top, 1, 10, 10, 20, 20);
   PAINTSTRUCT seen{};
   g_handler = [&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT *r) {
     if (msg == WM_PAINT && h == top) {
@@ -195,7 +191,7 @@ TEST_F(Host, PaintComesAtOnceOnUpdateAndOnlyWhenInvalid) {
     }
     return false;
   };
-  testwnd::Pump();
+  wintest::Pump();
   g_seen.clear();
   EXPECT_TRUE(UpdateWindow(top));
   EXPECT_TRUE(g_seen.empty());
@@ -206,19 +202,19 @@ TEST_F(Host, PaintComesAtOnceOnUpdateAndOnlyWhenInvalid) {
   EXPECT_TRUE(GetUpdateRect(kid, &update, FALSE));
   EXPECT_EQ(update.right, 5);  // the child's share of the rectangle
   EXPECT_TRUE(UpdateWindow(top));
-  auto paints = testwnd::Only(WM_PAINT);
+  auto paints = wintest::Only(WM_PAINT);
   ASSERT_EQ(paints.size(), 2u);
   EXPECT_EQ(paints[0].hwnd, top);
   EXPECT_EQ(paints[1].hwnd, kid);
   EXPECT_EQ(seen.rcPaint.right, 15);
   EXPECT_FALSE(seen.fErase);
-  EXPECT_TRUE(testwnd::Only(WM_ERASEBKGND).empty());
+  EXPECT_TRUE(wintest::Only(WM_ERASEBKGND).empty());
   EXPECT_FALSE(GetUpdateRect(top, nullptr, FALSE));
 
   g_seen.clear();
   InvalidateRect(top, nullptr, TRUE);
   UpdateWindow(top);
-  EXPECT_EQ(testwnd::Only(WM_ERASEBKGND).size(), 2u);
+  EXPECT_EQ(wintest::Only(WM_ERASEBKGND).size(), 2u);
   EXPECT_FALSE(seen.fErase);  // the window erased
   EXPECT_EQ(seen.rcPaint.right, 240);
 
@@ -240,9 +236,9 @@ HWND g_winMainChild;
 
 int WINAPI TestWinMain(HINSTANCE, HINSTANCE, LPWSTR lpCmdLine, int nCmdShow) {
   EXPECT_EQ(lpCmdLine[0], 0);
-  HWND top = testwnd::Top(u"Main", 0);
+  HWND top = wintest::Top(u"Main", 0);
   ShowWindow(top, nCmdShow);
-  g_winMainChild = testwnd::Child(top, 1, 0, 0, 100, 100);
+  g_winMainChild = wintest::Child(top, 1, 0, 0, 100, 100);
   g_handler = [](HWND h, UINT msg, WPARAM, LPARAM, LRESULT *) {
     if (msg == WM_LBUTTONUP && h == g_winMainChild) PostQuitMessage(9);
     return false;
@@ -267,7 +263,7 @@ TEST_F(Host, AWholeWinMainRunsAgainstAScript) {
   // The loop sees the key once it has taken the key's message.
   EXPECT_EQ(async, (std::vector<SHORT>{(SHORT)0x8000, (SHORT)0x8000}));
   EXPECT_EQ(sync, (std::vector<SHORT>{0, (SHORT)0x8000}));
-  auto ups = testwnd::Only(WM_LBUTTONUP);
+  auto ups = wintest::Only(WM_LBUTTONUP);
   ASSERT_EQ(ups.size(), 1u);
   EXPECT_EQ(ups[0].wParam, (WPARAM)MK_CONTROL);
 }

@@ -5,22 +5,18 @@
 #include <atomic>
 #include <thread>
 
-#include "testwnd.h"
+#include "common/wintest.h"
 
 namespace {
 
-using testwnd::g_handler;
-using testwnd::g_seen;
+using wintest::g_handler;
+using wintest::g_seen;
 
-class Messages : public ::testing::Test {
- protected:
-  void SetUp() override { testwnd::Begin(); }
-  void TearDown() override { testwnd::End(); }
-};
+using Messages = wintest::Windows;
 
 TEST_F(Messages, SendRunsTheHandlerPostWaitsForTheLoop) {
-  HWND hwnd = testwnd::Top();
-  testwnd::Pump();
+  HWND hwnd = wintest::Top();
+  wintest::Pump();
   g_handler = [](HWND, UINT msg, WPARAM w, LPARAM, LRESULT *r) {
     if (msg != WM_USER) return false;
     *r = (LRESULT)w * 2;
@@ -52,8 +48,8 @@ TEST_F(Messages, SendRunsTheHandlerPostWaitsForTheLoop) {
 }
 
 TEST_F(Messages, QuitEndsTheLoopWithItsCodeAfterWhatWasPosted) {
-  HWND hwnd = testwnd::Top();
-  testwnd::Pump();
+  HWND hwnd = wintest::Top();
+  wintest::Pump();
   PostMessageW(hwnd, WM_USER, 1, 0);
   PostQuitMessage(7);
   PostMessageW(hwnd, WM_USER, 2, 0);
@@ -69,9 +65,9 @@ TEST_F(Messages, QuitEndsTheLoopWithItsCodeAfterWhatWasPosted) {
 }
 
 TEST_F(Messages, PostedComeBeforeInputPaintAndTimers) {
-  HWND hwnd = testwnd::Top();
-  HWND kid = testwnd::Child(hwnd, 3);
-  testwnd::Pump();
+  HWND hwnd = wintest::Top();
+  HWND kid = wintest::Child(hwnd, 3);
+  wintest::Pump();
   SetTimer(hwnd, 9, USER_TIMER_MINIMUM, nullptr);
   InvalidateRect(hwnd, nullptr, TRUE);
   plat::user::PostInput(plat::user::InputKind::KeyDown, 'A', 0);
@@ -99,22 +95,22 @@ TEST_F(Messages, PostedComeBeforeInputPaintAndTimers) {
 }
 
 TEST_F(Messages, TranslateTurnsAKeyIntoACharacter) {
-  HWND hwnd = testwnd::Top();
-  testwnd::Pump();
+  HWND hwnd = wintest::Top();
+  wintest::Pump();
   plat::user::PostInput(plat::user::InputKind::KeyDown, 'Q', 0);
   plat::user::PostInput(plat::user::InputKind::KeyUp, 'Q', 0);
   g_seen.clear();
-  testwnd::Pump();
+  wintest::Pump();
   std::vector<UINT> kinds;
   for (const auto &s : g_seen) kinds.push_back(s.message);
   EXPECT_EQ(kinds, (std::vector<UINT>{WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
-  EXPECT_EQ(testwnd::Only(WM_CHAR)[0].wParam, (WPARAM)'q');
-  EXPECT_EQ(testwnd::Only(WM_CHAR)[0].hwnd, hwnd);
+  EXPECT_EQ(wintest::Only(WM_CHAR)[0].wParam, (WPARAM)'q');
+  EXPECT_EQ(wintest::Only(WM_CHAR)[0].hwnd, hwnd);
 }
 
 TEST_F(Messages, PostFromAnotherThreadWakesTheLoop) {
-  HWND hwnd = testwnd::Top();
-  testwnd::Pump();
+  HWND hwnd = wintest::Top();
+  wintest::Pump();
   constexpr int kCount = 200;
   std::thread poster([&] {
     for (int i = 0; i < kCount; ++i) ASSERT_TRUE(PostMessageW(hwnd, WM_USER, (WPARAM)i, 0));
@@ -131,8 +127,8 @@ TEST_F(Messages, PostFromAnotherThreadWakesTheLoop) {
 }
 
 TEST_F(Messages, SendFromAnotherThreadRunsOnTheLoopThread) {
-  HWND hwnd = testwnd::Top();
-  testwnd::Pump();
+  HWND hwnd = wintest::Top();
+  wintest::Pump();
   std::thread::id ranOn;
   g_handler = [&](HWND, UINT msg, WPARAM w, LPARAM, LRESULT *r) {
     if (msg != WM_USER) return false;

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "../user/testwnd.h"
+#include "common/wintest.h"
 #include "wave/device.h"
 #include "wave/scripted.h"
 
@@ -38,8 +38,8 @@ struct Buffer {
 
 class WaveTest : public ::testing::Test {
  protected:
-  void SetUp() override { testwnd::Begin(); }
-  void TearDown() override { testwnd::End(); }
+  void SetUp() override { wintest::Begin(); }
+  void TearDown() override { wintest::End(); }
 
   HWAVEOUT OpenOut(DWORD_PTR dwCallback = 0, DWORD fdw = CALLBACK_NULL) {
     HWAVEOUT h = nullptr;
@@ -265,7 +265,7 @@ TEST_F(WaveTest, ARefusedWriteLeavesTheHeaderOutOfTheQueue) {
 }
 
 TEST_F(WaveTest, NotificationsGoToTheWindowAfterEachEvent) {
-  HWND hwnd = testwnd::Top();
+  HWND hwnd = wintest::Top();
   HWAVEOUT h = OpenOut((DWORD_PTR)hwnd, CALLBACK_WINDOW);
   Buffer b(4), c(4);
   waveOutPrepareHeader(h, &b.hdr, sizeof(WAVEHDR));
@@ -383,7 +383,7 @@ TEST_F(WaveTest, ABuiltInOutputIsHeldOnlyWhileBuffersAreQueued) {
 }
 
 TEST_F(WaveTest, CaptureFillsBuffersInOrderAndStopReturnsThePartOne) {
-  HWND hwnd = testwnd::Top();
+  HWND hwnd = wintest::Top();
   HWAVEIN h = nullptr;
   WAVEFORMATEX wfx = Pcm16();
   ASSERT_EQ(waveInGetNumDevs(), 1u);

@@ -3,7 +3,8 @@
 
 Usage: wine_test.py WINDOWS-BUILD LINUX-BUILD
 
-Runs the handheld layer's own checks (WINDOWS-BUILD/handheld-layer-test.exe),
+Runs the handheld's and its toolkit's own checks
+(WINDOWS-BUILD/handheld-toolkit-test.exe, which the Linux build runs too),
 then WINDOWS-BUILD/tonbrook.exe under Wine in Xvfb, driven by
 WINDOWS-BUILD/handheld-driver.exe, with Wine's ALSA driver writing the sound
 to a file through the ALSA file plugin. Checks that
@@ -307,11 +308,12 @@ def check_raise(lines):
 
 
 def check_layer(wine):
-    """The handheld layer's own checks, one line each."""
-    done = wine.run("handheld-layer-test.exe", timeout=120)
+    """The handheld's and its toolkit's own checks, one line each, as the
+    Linux build runs them too."""
+    done = wine.run("handheld-toolkit-test.exe", timeout=120)
     print(done.stdout.rstrip())
     if done.returncode != 0 or "ok:" not in done.stdout:
-        desk.fail("the handheld layer's checks failed (status %d)" % done.returncode)
+        desk.fail("the handheld's checks failed (status %d)" % done.returncode)
 
 
 def check_menu_bar(wine):

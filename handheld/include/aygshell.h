@@ -1,24 +1,24 @@
 /*
- * aygshell.h - the Pocket PC shell on desktop Windows, which has no such
- * header: the menu bar at the bottom of the handheld's screen, full-screen
- * dialogs with an "ok" in the navigation bar, and the record of the input
- * panel, which is always down here.
+ * aygshell.h - the Pocket PC shell: the menu bar at the bottom of the
+ * handheld's screen, full-screen dialogs with an "ok" in the navigation
+ * bar, and the record of the input panel, which is always down here.
  */
 #ifndef HANDHELD_AYGSHELL_H
 #define HANDHELD_AYGSHELL_H
 
 #include <windows.h>
 
+/* The menu bar. */
 typedef struct tagSHMENUBARINFO {
   DWORD cbSize;
   HWND hwndParent;
   DWORD dwFlags;
-  UINT nToolBarId;
+  UINT nToolBarId; /* the menu-bar template (or a menu with SHCMBF_HMENU) */
   HINSTANCE hInstRes;
   int nBmpId;
   int cBmpImages;
-  HWND hwndMB;
-  COLORREF clrBk;
+  HWND hwndMB;    /* out: the menu bar */
+  COLORREF clrBk; /* with SHCMBF_COLORBK; older callers leave it out of cbSize */
 } SHMENUBARINFO, *PSHMENUBARINFO;
 
 #define SHCMBF_EMPTYBAR 0x0001
@@ -27,6 +27,7 @@ typedef struct tagSHMENUBARINFO {
 #define SHCMBF_COLORBK 0x0008
 #define SHCMBF_HMENU 0x0010
 
+/* Dialogs. */
 typedef struct tagSHINITDLGINFO {
   DWORD dwMask;
   HWND hDlg;
@@ -42,6 +43,7 @@ typedef struct tagSHINITDLGINFO {
 #define SHIDIF_FULLSCREENNOMENUBAR 0x0010
 #define SHIDIF_EMPTYMENU 0x0020
 
+/* The input panel state a window keeps across activations. */
 typedef struct tagSHACTIVATEINFO {
   DWORD cbSize;
   HWND hwndLastFocus;
@@ -65,14 +67,14 @@ typedef struct tagSHACTIVATEINFO {
 extern "C" {
 #endif
 
-/* Builds the menu bar of hwndParent at the bottom of the handheld's screen
- * from the menu-bar template and stores it in hwndMB. FALSE for a bad
- * record or parent, or a template or menu that is missing or damaged. */
+/* Builds the menu bar of hwndParent at the bottom of the screen and stores
+ * it in hwndMB. FALSE for a bad record or parent, or resources that are
+ * missing or damaged. */
 BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO *pmbi);
 
-/* Applies dwFlags to a dialog: the "ok" in the navigation bar, a size that
- * fills the screen below the navigation bar. FALSE for a NULL record or a
- * dialog that is no window. */
+/* Applies dwFlags to the dialog: an "ok" in the navigation bar, a size
+ * that fills the screen below it, the input panel down. FALSE for a NULL
+ * record or a dialog that is no window. */
 BOOL WINAPI SHInitDialog(PSHINITDLGINFO pshidi);
 
 /* Keep psai in step with WM_ACTIVATE and WM_SETTINGCHANGE. FALSE for a NULL

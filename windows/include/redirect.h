@@ -1,15 +1,19 @@
 /*
- * handheld.h - the handheld's meaning of the calls whose desktop meaning
- * differs, included before the application's own headers when it is built
- * for desktop Windows.
- *
- * The handheld's screen is one desktop window (the frame); the
- * application's top-level windows live inside it and its coordinates are
- * the screen's. The application's WinMain takes the wide command line, as
- * on the handheld, and is called from the desktop's entry point.
+ * redirect.h - the calls whose handheld meaning differs from the desktop's,
+ * included before the application's and the toolkit's own headers in the
+ * Windows build. Every rename of a Win32 function is here:
+ *   WinMain: the application's entry, called by wWinMain;
+ *   CreateWindowExW: a window without parent becomes one of the handheld's
+ *     screen, a BUTTON child the toolkit's, a pop-up owned by a screen
+ *     window takes the screen's coordinates;
+ *   CreateUpDownControl: the up-down leaves the focus with its parent;
+ *   GetWindowRect, MoveWindow: the screen's coordinates (its (0, 0) is the
+ *     top left of the frame's client area);
+ *   FindWindowW, SetForegroundWindow: the windows inside a screen;
+ *   GetStockObject, BeginPaint: the handheld's system font.
  */
-#ifndef HANDHELD_H
-#define HANDHELD_H
+#ifndef HANDHELD_REDIRECT_H
+#define HANDHELD_REDIRECT_H
 
 #include <windows.h>
 #include <commctrl.h>
@@ -20,29 +24,16 @@
 extern "C" {
 #endif
 
-/* The application's entry point. */
 int WINAPI HandheldWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);
-
-/* A window without parent becomes a window of the handheld's screen; a
- * button, or a control that takes no activation, is the handheld's. */
 HWND WINAPI HandheldCreateWindowEx(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle,
                                    int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                                    HINSTANCE hInstance, LPVOID lpParam);
 HWND WINAPI HandheldCreateUpDownControl(DWORD dwStyle, int x, int y, int cx, int cy, HWND hParent, int nID,
                                         HINSTANCE hInst, HWND hBuddy, int nUpper, int nLower, int nPos);
-
-/* Rectangles and moves of the handheld's windows in the screen's
- * coordinates. */
 BOOL WINAPI HandheldGetWindowRect(HWND hWnd, LPRECT lpRect);
 BOOL WINAPI HandheldMoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint);
-
-/* FindWindow also finds the windows inside a handheld's screen; a handle
- * with its low bit set raises the screen with the windows it owns. */
 HWND WINAPI HandheldFindWindow(LPCWSTR lpClassName, LPCWSTR lpWindowName);
 BOOL WINAPI HandheldSetForegroundWindow(HWND hWnd);
-
-/* The handheld's system font: the stock SYSTEM_FONT, and the font a paint
- * of the handheld's windows starts with. */
 HGDIOBJ WINAPI HandheldGetStockObject(int i);
 HDC WINAPI HandheldBeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint);
 
