@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "common/wintest.h"
 #include "gdi/font.h"
 #include "gdi/glyphtable.h"
-#include "gditest.h"
 #include "kernel/kernel.h"
 #include "res/module.h"
 #include "res/templates.h"
 
 namespace {
 
-using GlyphTable = gditest::Screen;
+using GlyphTable = wintest::Screen;
 using plat::gdi::Typefaces;
 
 void MenuTexts(const std::vector<plat::res::MenuItem> &items, std::vector<std::u16string> *out) {
@@ -86,7 +86,7 @@ std::vector<uint32_t> Drawn(HWND hwnd, Typefaces *source, const LOGFONTW &lf, co
  * texts, every character it holds, underlined or on an opaque background;
  * a character outside it draws as FreeType draws one DejaVu Sans lacks. */
 TEST_F(GlyphTable, DrawsItsFacesPixelForPixelAsFreeTypeDoes) {
-  HWND hwnd = Top();
+  HWND hwnd = wintest::Top();
   struct Case {
     std::u16string table, freetype;
   };
@@ -113,7 +113,7 @@ TEST_F(GlyphTable, DrawsItsFacesPixelForPixelAsFreeTypeDoes) {
         EXPECT_EQ(differ, table.size()) << "face " << f << " underline " << (int)underline << " first at ("
                                         << differ % 240 << "," << differ / 240 << ") text "
                                         << plat::Utf8(c.table);
-        EXPECT_GT(CountNot(RGB(255, 255, 255), RECT{0, 26, 240, 320}), 0);
+        EXPECT_GT(wintest::CountNot(RGB(255, 255, 255), RECT{0, 26, 240, 320}), 0);
       }
     }
   }
@@ -122,7 +122,7 @@ TEST_F(GlyphTable, DrawsItsFacesPixelForPixelAsFreeTypeDoes) {
 /* A size the table lacks draws in the table's face of its weight at the
  * system font's size; the metrics keep the request's style. */
 TEST_F(GlyphTable, ASizeItLacksDrawsAtTheSystemFontsSize) {
-  HWND hwnd = Top();
+  HWND hwnd = wintest::Top();
   LOGFONTW lf;
   GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
   for (LONG weight : {FW_NORMAL, FW_BOLD}) {

@@ -309,7 +309,7 @@ TEST_F(WaveTest, AnUnpluggedDeviceReturnsItsBuffersAndRefusesWrites) {
 // A built-in output runs on the scripted clock in frames and retries its
 // lost output once a second, 44100 frames.
 TEST_F(WaveTest, ABuiltInOutputKeepsItsPlaceWhileItsOutputIsGone) {
-  HWND hwnd = testwnd::Top();
+  HWND hwnd = wintest::Top();
   m_backend.outputs[0].bBuiltIn = true;
   HWAVEOUT h = OpenOut((DWORD_PTR)hwnd, CALLBACK_WINDOW);
   Buffer b(100);
