@@ -243,10 +243,16 @@ TEST_F(OutputTargetsTest, StandardOutputAndProcessSubstitutionGetTheStream) {
 // lets the kernel follow links, so the rule holds for it as for a shell.
 TEST_F(OutputTargetsTest, RootCannotWriteThroughAnotherUsersLinkInAStickyDirectory) {
   if (geteuid() != 0) GTEST_SKIP() << "the case needs root";
-  const char *kKnob = "/proc/sys/fs/protected_symlinks";
-  std::string before = Slurp(kKnob);
-  if (before != "1\n" && !(std::ofstream(kKnob) << "1\n"))
-    GTEST_SKIP() << "fs.protected_symlinks is " << before << " and cannot be set here";
+  // The setting is the machine's: it is put back however the case ends.
+  static const char *const kKnob = "/proc/sys/fs/protected_symlinks";
+  struct Restore {
+    std::string before = Slurp(kKnob);
+    ~Restore() {
+      if (before != "1\n") std::ofstream(kKnob) << before;
+    }
+  } knob;
+  if (knob.before != "1\n" && !(std::ofstream(kKnob) << "1\n"))
+    GTEST_SKIP() << "fs.protected_symlinks is " << knob.before << " and cannot be set here";
   std::ofstream(At("victim")) << "precious";
   ASSERT_EQ(mkdir(At("sticky").c_str(), 0755), 0);
   ASSERT_EQ(chmod(At("sticky").c_str(), 01777), 0);
@@ -258,7 +264,6 @@ TEST_F(OutputTargetsTest, RootCannotWriteThroughAnotherUsersLinkInAStickyDirecto
     EXPECT_EQ(o.status, 2) << target;
     EXPECT_EQ(o.err.rfind("tonbrook-render: cannot write '" + link + "': Permission denied\n", 0), 0u) << o.err;
   }
-  if (before != "1\n") std::ofstream(kKnob) << before;
   EXPECT_EQ(Slurp(At("victim")), "precious");
   EXPECT_EQ(Listing(), (std::vector<std::string>{"sticky", "victim"}));
 }
