@@ -12,6 +12,25 @@ namespace {
 
 const WCHAR kDialogProc[] = L"Handheld.DialogProc";
 
+/* Gives the dialog a new procedure the classic way (the one every version
+ * of Windows accepts), once, keeping the old one in a property; FALSE when
+ * Windows refuses, and the dialog keeps its own ways. */
+BOOL Subclass(HWND hwnd, WNDPROC proc) {
+  if (GetPropW(hwnd, kDialogProc)) return TRUE;
+  LONG_PTR previous = GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
+  if (!previous || !SetPropW(hwnd, kDialogProc, (HANDLE)previous)) return FALSE;
+  if (SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)proc)) return TRUE;
+  RemovePropW(hwnd, kDialogProc);
+  return FALSE;
+}
+
+/* Hands a message on to the dialog's old procedure (and drops it at
+ * WM_NCDESTROY). */
+LRESULT CallPrevious(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WNDPROC previous = (WNDPROC)(msg == WM_NCDESTROY ? RemovePropW(hwnd, kDialogProc) : GetPropW(hwnd, kDialogProc));
+  return previous ? CallWindowProcW(previous, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
 /* The handheld's dialog face: white, black text, unless the dialog's own
  * procedure gives colours. */
 LRESULT DialogColours(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -57,7 +76,7 @@ LRESULT CALLBACK HandheldDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM l
     default:
       break;
   }
-  return CallPrevious(kDialogProc, hDlg, msg, wParam, lParam);
+  return CallPrevious(hDlg, msg, wParam, lParam);
 }
 
 }  // namespace
@@ -74,7 +93,7 @@ BOOL AdoptDialog(HWND hDlg) {
   ex &= ~(LONG)(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
   SetWindowLongW(hDlg, GWL_EXSTYLE, ex);
   SetWindowPos(hDlg, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  Subclass(hDlg, kDialogProc, HandheldDialogProc);
+  Subclass(hDlg, HandheldDialogProc);
   if (IsWindowVisible(hDlg)) DialogShown(hDlg, true);
   return TRUE;
 }
