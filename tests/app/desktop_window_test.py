@@ -32,37 +32,15 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
 import desktop_test as desk  # noqa: E402
 
-SCALE = 2
 UP_ARROW = (221, 130)       # screen points of the main window's controls
 FREQUENCY_BOX = (181, 136)
 PLAY = (190, 236)
 CAPTION_OK = (225, 13)
 
 
-def tap(env, wid, point):
-    x, y = point
-    subprocess.run(["xdotool", "mousemove", "--window", wid, str(x * SCALE + 1), str(y * SCALE + 1),
-                    "click", "1"], env=env, check=True, timeout=30)
-
-
-def key(env, wid, name):
-    subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
-    subprocess.run(["xdotool", "key", name], env=env, check=True, timeout=30)
-
-
 def title(env, wid):
     return subprocess.run(["xdotool", "getwindowname", wid], env=env, capture_output=True, text=True,
                           timeout=30).stdout.strip()
-
-
-def ended(proc, what, seconds=30):
-    """The exit status 0 of proc within the time, or a failure saying what did not end it."""
-    try:
-        code = proc.wait(timeout=seconds)
-    except subprocess.TimeoutExpired:
-        desk.fail(what + " did not end Tonbrook")
-    if code != 0:
-        desk.fail("exit status %d after %s" % (code, what))
 
 
 def start(program, env):
@@ -73,12 +51,6 @@ def start(program, env):
     return proc, wid
 
 
-def stop(proc):
-    if proc and proc.poll() is None:
-        proc.kill()
-        proc.wait()
-
-
 def keys(program, out, runtime):
     server, display = desk.start_xvfb()
     proc = None
@@ -87,17 +59,17 @@ def keys(program, out, runtime):
         for accelerator in ("ctrl+q", "ctrl+a"):
             proc, wid = start(program, env)
             for point in (UP_ARROW, FREQUENCY_BOX, PLAY):
-                tap(env, wid, point)
+                desk.tap(env, wid, point)
             if accelerator == "ctrl+a":
-                key(env, wid, "ctrl+a")
+                desk.key(env, wid, "ctrl+a")
                 desk.wait_for(lambda: title(env, wid) == "About Tonbrook", "the About box after Ctrl+A")
-                tap(env, wid, CAPTION_OK)
+                desk.tap(env, wid, CAPTION_OK)
                 desk.wait_for(lambda: title(env, wid) == "Tonbrook", "the About box to close")
-            key(env, wid, "ctrl+q")
-            ended(proc, "Ctrl+Q after taps on the up arrow, the frequency box and PLAY")
+            desk.key(env, wid, "ctrl+q")
+            desk.ended(proc, "Ctrl+Q after taps on the up arrow, the frequency box and PLAY")
         print("ok: after taps on the up arrow, the frequency box and PLAY, Ctrl+A and Ctrl+Q work")
     finally:
-        stop(proc)
+        desk.stop(proc)
         server.terminate()
         server.wait()
 
@@ -128,10 +100,10 @@ def minimise(program, out, runtime):
                            XDG_RUNTIME_DIR=runtime)
         wm = window_manager(env)
         proc, wid = start(program, env)
-        tap(env, wid, PLAY)
+        desk.tap(env, wid, PLAY)
         desk.wait_for(lambda: os.path.getsize(recording) > 44100, "the sound to play")
         subprocess.run(["xdotool", "windowminimize", "--sync", wid], env=env, check=True, timeout=30)
-        ended(proc, "minimising")
+        desk.ended(proc, "minimising")
         # The device is let go: nothing holds the recording open any more.
         size = os.path.getsize(recording)
         time.sleep(0.5)
@@ -139,7 +111,7 @@ def minimise(program, out, runtime):
             desk.fail("the recording still grows after the end")
         print("ok: minimised under openbox, Tonbrook ended with status 0 after %d bytes of sound" % size)
     finally:
-        stop(proc)
+        desk.stop(proc)
         if wm:
             wm.terminate()
             wm.wait()
@@ -175,12 +147,12 @@ def instances(program, out, runtime):
             if len(windows_named(env, "Tonbrook")) != 1:
                 desk.fail("race %d (%.0f ms apart): %d windows" % (race, delay * 1000,
                                                                   len(windows_named(env, "Tonbrook"))))
-            key(env, wid, "ctrl+q")
-            ended(other, "Ctrl+Q in race %d" % race)
+            desk.key(env, wid, "ctrl+q")
+            desk.ended(other, "Ctrl+Q in race %d" % race)
         print("ok: of two starts 0 to 100 ms apart, one window each time, in 20 races")
     finally:
         for proc in procs:
-            stop(proc)
+            desk.stop(proc)
         server.terminate()
         server.wait()
 
@@ -205,11 +177,11 @@ def display(program, out, runtime):
                 desk.fail("DISPLAY=%r: status %d, %r" % (setting, run.returncode, run.stderr))
             print("ok: DISPLAY=%r: status 1 after %.2f s: %s" % (setting, time.monotonic() - began, lines[0]))
         proc, wid = start(program, env)
-        key(env, wid, "ctrl+q")
-        ended(proc, "Ctrl+Q")
+        desk.key(env, wid, "ctrl+q")
+        desk.ended(proc, "Ctrl+Q")
         print("ok: the next start opens its window")
     finally:
-        stop(proc)
+        desk.stop(proc)
         server.terminate()
         server.wait()
 
@@ -253,10 +225,10 @@ def large(program, out, runtime):
                 desk.fail("%.0f MB resident after %d x %d" % (rss, size, size))
             print("ok: made %d x %d, the window is 1920 x 2560 with the screen at 8x, %.0f MB resident"
                   % (size, size, rss))
-        key(env, wid, "ctrl+q")
-        ended(proc, "Ctrl+Q")
+        desk.key(env, wid, "ctrl+q")
+        desk.ended(proc, "Ctrl+Q")
     finally:
-        stop(proc)
+        desk.stop(proc)
         server.terminate()
         server.wait()
 

@@ -209,9 +209,8 @@ def main():
         print("ok: seed %d, %d events, %d runs, every one ended with status 0 and no sanitizer report (%.0f s)"
               % (args.seed, args.events, monkey.runs, time.monotonic() - started))
     finally:
-        if monkey and monkey.proc and monkey.proc.poll() is None:
-            monkey.proc.kill()
-            monkey.proc.wait()
+        if monkey:
+            desk.stop(monkey.proc)
         server.terminate()
         server.wait()
 

@@ -9,26 +9,12 @@ recording is the 495.263671875 Hz square loop repeated seamlessly from its
 first sample. Exits with 77 (skipped) when Xvfb, xdotool or xwd is missing.
 """
 import os
-import struct
 import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
 import desktop_test as desk  # noqa: E402
-
-SCALE = 2
-
-
-def tap(env, wid, x, y):
-    subprocess.run(["xdotool", "mousemove", "--window", wid, str(x * SCALE + 1), str(y * SCALE + 1),
-                    "click", "1"], env=env, check=True, timeout=30)
-
-
-def samples(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    return list(struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2]))
 
 
 def check_recording(recorded, loop):
@@ -52,7 +38,7 @@ def main():
     recording = os.path.join(out, "tonbrook.raw")
     loop_path = os.path.join(out, "square.raw")
     subprocess.run([render, "square", "500", "--raw", "-q", "-o", loop_path], check=True)
-    loop = samples(loop_path)
+    loop = desk.samples(loop_path)
 
     server, display = desk.start_xvfb()
     proc = None
@@ -64,8 +50,8 @@ def main():
         wid = desk.find_window(env, "Tonbrook")
         desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == (100, 100, 100), "the grey window")
 
-        tap(env, wid, 40, 26 + 139 + 12)   # Square
-        tap(env, wid, 190, 26 + 180 + 30)  # PLAY
+        desk.tap(env, wid, (40, 26 + 139 + 12))   # Square
+        desk.tap(env, wid, (190, 26 + 180 + 30))  # PLAY
         time.sleep(1.5)
         width, height, rows = desk.shot(env, wid)
         desk.write_png(os.path.join(out, "tonbrook.png"), width, height, rows)
@@ -80,12 +66,10 @@ def main():
             desk.fail("Ctrl+Q did not end Tonbrook")
         if code != 0:
             desk.fail("exit status %d" % code)
-        n = check_recording(samples(recording), loop)
+        n = check_recording(desk.samples(recording), loop)
         print("ok: %d samples of the square loop played seamlessly; exit 0" % n)
     finally:
-        if proc and proc.poll() is None:
-            proc.kill()
-            proc.wait()
+        desk.stop(proc)
         server.terminate()
         server.wait()
 

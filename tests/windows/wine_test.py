@@ -94,12 +94,6 @@ def read_bmp(path):
     return rows
 
 
-def samples(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    return list(struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2]))
-
-
 class Wine:
     """A Wine prefix of the test's own, with the ALSA file plugin as the sound device."""
 
@@ -358,7 +352,7 @@ def main():
     for waveform, frequency in (("sine", "500"), ("square", "500"), ("square", "501")):
         path = os.path.join(out, "%s-%s.raw" % (waveform, frequency))
         subprocess.run([render, waveform, frequency, "--raw", "-q", "-o", path], check=True)
-        loops.append(samples(path))
+        loops.append(desk.samples(path))
 
     server, display = desk.start_xvfb()
     wine = Wine(wine_program, build, display)
@@ -389,7 +383,7 @@ def main():
 
         if not os.path.exists(wine.recording):
             desk.fail("Wine wrote no sound through ALSA's file plugin")
-        check_recording(samples(wine.recording), *loops)
+        check_recording(desk.samples(wine.recording), *loops)
         for name, linux_rows, path in zip(("start", "noise", "about"), reference, shots):
             compare(name, linux_rows, read_bmp(path), ABOUT_AREAS if name == "about" else TEXT_AREAS, out)
         check_moved_about(shots[2], moved)
