@@ -58,14 +58,8 @@ def main():
         if desk.at(rows, 4, 26 + 16 - 1) != (255, 100, 0):
             desk.fail("no orange frame on the screenshot")
 
-        subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
-        subprocess.run(["xdotool", "key", "ctrl+q"], env=env, check=True, timeout=30)
-        try:
-            code = proc.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            desk.fail("Ctrl+Q did not end Tonbrook")
-        if code != 0:
-            desk.fail("exit status %d" % code)
+        desk.key(env, wid, "ctrl+q")
+        desk.ended(proc, "Ctrl+Q")
         n = check_recording(desk.samples(recording), loop)
         print("ok: %d samples of the square loop played seamlessly; exit 0" % n)
     finally:

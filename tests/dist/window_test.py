@@ -91,15 +91,11 @@ def lean_window(program, source, display, out):
         if "minimum size: 240 by 320" not in hints:
             desk.fail("no minimum size of 240 x 320: " + hints)
 
-        subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
-        subprocess.run(["xdotool", "key", "ctrl+q"], env=env, check=True, timeout=30)
-        if proc.wait(timeout=30) != 0:
-            desk.fail("exit status %d after Ctrl+Q" % proc.returncode)
+        desk.key(env, wid, "ctrl+q")
+        desk.ended(proc, "Ctrl+Q")
         print("ok: no OpenGL, %d kB resident, the resource's icon, at least 240 x 320" % rss)
     finally:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
+        desk.stop(proc)
 
 
 def one_reason(stderr, program):
@@ -117,13 +113,10 @@ def no_sound(program, display, out):
     proc = subprocess.Popen([program], env=env, stderr=subprocess.PIPE, text=True)
     try:
         wid = desk.find_window(env, "Error")
-        subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
-        subprocess.run(["xdotool", "key", "Return"], env=env, check=True, timeout=30)
+        desk.key(env, wid, "Return")
         _, stderr = proc.communicate(timeout=30)
     finally:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
+        desk.stop(proc)
     if proc.returncode != 0:
         desk.fail("exit status %d after the error box" % proc.returncode)
     print("ok: " + one_reason(stderr, "tonbrook"))
