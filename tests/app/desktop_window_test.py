@@ -43,21 +43,12 @@ def title(env, wid):
                           timeout=30).stdout.strip()
 
 
-def start(program, env):
-    """Starts Tonbrook and waits for its grey window: (process, window id)."""
-    proc = subprocess.Popen([program], env=env)
-    wid = desk.find_window(env, "Tonbrook")
-    desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == (100, 100, 100), "the grey window")
-    return proc, wid
-
-
-def keys(program, out, runtime):
-    server, display = desk.start_xvfb()
+def keys(program, out, runtime, display):
     proc = None
     try:
         env = desk.x11_env(display, SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=runtime)
         for accelerator in ("ctrl+q", "ctrl+a"):
-            proc, wid = start(program, env)
+            proc, wid = desk.start_tonbrook(program, env)
             for point in (UP_ARROW, FREQUENCY_BOX, PLAY):
                 desk.tap(env, wid, point)
             if accelerator == "ctrl+a":
@@ -70,8 +61,6 @@ def keys(program, out, runtime):
         print("ok: after taps on the up arrow, the frequency box and PLAY, Ctrl+A and Ctrl+Q work")
     finally:
         desk.stop(proc)
-        server.terminate()
-        server.wait()
 
 
 def window_manager(env):
@@ -87,19 +76,18 @@ def window_manager(env):
     return wm
 
 
-def minimise(program, out, runtime):
+def minimise(program, out, runtime, display):
     for tool in ("openbox", "xprop"):
         if not shutil.which(tool):
             print("skipped: %s is not installed" % tool)
             sys.exit(desk.SKIP)
     recording = os.path.join(out, "minimise.raw")
-    server, display = desk.start_xvfb()
     wm = proc = None
     try:
         env = desk.x11_env(display, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=recording,
                            XDG_RUNTIME_DIR=runtime)
         wm = window_manager(env)
-        proc, wid = start(program, env)
+        proc, wid = desk.start_tonbrook(program, env)
         desk.tap(env, wid, PLAY)
         desk.wait_for(lambda: os.path.getsize(recording) > 44100, "the sound to play")
         subprocess.run(["xdotool", "windowminimize", "--sync", wid], env=env, check=True, timeout=30)
@@ -115,8 +103,6 @@ def minimise(program, out, runtime):
         if wm:
             wm.terminate()
             wm.wait()
-        server.terminate()
-        server.wait()
 
 
 def windows_named(env, name):
@@ -125,8 +111,7 @@ def windows_named(env, name):
     return found.stdout.split()
 
 
-def instances(program, out, runtime):
-    server, display = desk.start_xvfb()
+def instances(program, out, runtime, display):
     procs = []
     try:
         for race in range(20):
@@ -153,8 +138,6 @@ def instances(program, out, runtime):
     finally:
         for proc in procs:
             desk.stop(proc)
-        server.terminate()
-        server.wait()
 
 
 def unused_display(display):
@@ -162,8 +145,7 @@ def unused_display(display):
                 if not os.path.exists("/tmp/.X%d-lock" % n) and not os.path.exists("/tmp/.X11-unix/X%d" % n))
 
 
-def display(program, out, runtime):
-    server, number = desk.start_xvfb()
+def display(program, out, runtime, number):
     proc = None
     try:
         env = desk.x11_env(number, SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=runtime)
@@ -176,21 +158,12 @@ def display(program, out, runtime):
             if run.returncode != 1 or len(lines) != 1 or not lines[0].startswith("tonbrook: "):
                 desk.fail("DISPLAY=%r: status %d, %r" % (setting, run.returncode, run.stderr))
             print("ok: DISPLAY=%r: status 1 after %.2f s: %s" % (setting, time.monotonic() - began, lines[0]))
-        proc, wid = start(program, env)
+        proc, wid = desk.start_tonbrook(program, env)
         desk.key(env, wid, "ctrl+q")
         desk.ended(proc, "Ctrl+Q")
         print("ok: the next start opens its window")
     finally:
         desk.stop(proc)
-        server.terminate()
-        server.wait()
-
-
-def geometry(env, wid):
-    told = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,
-                          text=True, timeout=30).stdout
-    values = dict(line.split("=", 1) for line in told.split())
-    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
 
 def resident_mb(proc):
@@ -199,16 +172,16 @@ def resident_mb(proc):
     return kb / 1024
 
 
-def large(program, out, runtime):
-    server, number = desk.start_xvfb()
+def large(program, out, runtime, number):
     proc = None
     try:
         env = desk.x11_env(number, SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=runtime)
-        proc, wid = start(program, env)
+        proc, wid = desk.start_tonbrook(program, env)
         picture = desk.shot(env, wid)[2]
         for size in (8000, 32000):
             subprocess.run(["xdotool", "windowsize", wid, str(size), str(size)], env=env, check=True, timeout=30)
-            left, top = desk.wait_for(lambda: geometry(env, wid)[2:] == (240 * 8, 320 * 8) and geometry(env, wid),
+            left, top = desk.wait_for(lambda: desk.geometry(env, wid)[2:] == (240 * 8, 320 * 8)
+                                      and desk.geometry(env, wid),
                                       "the window back at 8x after %d" % size)[:2]
             # The part of the screen that the display shows, pixel for pixel as at 2x.
             points = [(x, y) for x in range(0, (1024 - left) // 8, 5) for y in range(0, (768 - top) // 8, 5)]
@@ -229,8 +202,6 @@ def large(program, out, runtime):
         desk.ended(proc, "Ctrl+Q")
     finally:
         desk.stop(proc)
-        server.terminate()
-        server.wait()
 
 
 def main():
@@ -239,8 +210,13 @@ def main():
         print(__doc__)
         sys.exit(2)
     desk.require_x_tools()
-    with tempfile.TemporaryDirectory(prefix="tonbrook-xdg-") as runtime:
-        modes[sys.argv[1]](sys.argv[2], sys.argv[3], runtime)
+    server, number = desk.start_xvfb()
+    try:
+        with tempfile.TemporaryDirectory(prefix="tonbrook-xdg-") as runtime:
+            modes[sys.argv[1]](sys.argv[2], sys.argv[3], runtime, number)
+    finally:
+        server.terminate()
+        server.wait()
 
 
 if __name__ == "__main__":

@@ -46,9 +46,7 @@ def main():
         # A runtime directory of its own: a Tonbrook already running elsewhere
         # is not taken for this one's first instance.
         env = desk.x11_env(display, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=recording, XDG_RUNTIME_DIR=out)
-        proc = subprocess.Popen([program], env=env)
-        wid = desk.find_window(env, "Tonbrook")
-        desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == (100, 100, 100), "the grey window")
+        proc, wid = desk.start_tonbrook(program, env)
 
         desk.tap(env, wid, (40, 26 + 139 + 12))   # Square
         desk.tap(env, wid, (190, 26 + 180 + 30))  # PLAY

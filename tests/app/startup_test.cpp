@@ -27,10 +27,7 @@ TEST_F(Startup, LaysOutTheWorkedExampleAndSelectsTheSine) {
 
         RECT rcWindow;
         GetWindowRect(hwnd, &rcWindow);
-        EXPECT_EQ(rcWindow.left, 0);
-        EXPECT_EQ(rcWindow.top, 26);
-        EXPECT_EQ(rcWindow.right, 240);
-        EXPECT_EQ(rcWindow.bottom, 294);  // ends where the menu bar begins
+        EXPECT_EQ(rcWindow, (RECT{0, 26, 240, 294}));  // ends where the menu bar begins
 
         EXPECT_EQ(g_nColWidth, 80);
         EXPECT_EQ(g_nRowGap, 16);
@@ -46,10 +43,7 @@ TEST_F(Startup, LaysOutTheWorkedExampleAndSelectsTheSine) {
           EXPECT_EQ(g_aptFrame[r][4].y, ay[r] - 1);
         }
         EXPECT_EQ(g_xRightColumn, 150);
-        EXPECT_EQ(g_rcLabel.left, 150);
-        EXPECT_EQ(g_rcLabel.top, 57);
-        EXPECT_EQ(g_rcLabel.right, 240);
-        EXPECT_EQ(g_rcLabel.bottom, 82);
+        EXPECT_EQ(g_rcLabel, (RECT{150, 57, 240, 82}));
 
         RECT rcPlay;
         GetWindowRect(g_hwndPlay, &rcPlay);

@@ -240,6 +240,22 @@ def samples(path):
     return list(struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2]))
 
 
+def geometry(env, wid):
+    """The window's (x, y, width, height) on the X screen."""
+    told = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,
+                          text=True, timeout=30).stdout
+    values = dict(line.split("=", 1) for line in told.split())
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def start_tonbrook(program, env, **options):
+    """Starts Tonbrook and waits for its grey window: (process, window id)."""
+    proc = subprocess.Popen([program], env=env, **options)
+    wid = find_window(env, "Tonbrook")
+    wait_for(lambda: at(shot(env, wid)[2], 120, 40) == GREY, "the grey window")
+    return proc, wid
+
+
 def xvfb(demo, out):
     require_x_tools()
     server, display = start_xvfb()

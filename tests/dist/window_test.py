@@ -69,10 +69,9 @@ def footprint(pid):
 def lean_window(program, source, display, out):
     env = desktop_env(display, os.path.join(out, "lean"), SDL_AUDIODRIVER="dummy")
     os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
-    proc = subprocess.Popen([program], env=env)
+    proc = None
     try:
-        wid = desk.find_window(env, "Tonbrook")
-        desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == (100, 100, 100), "the grey window")
+        proc, wid = desk.start_tonbrook(program, env)
         time.sleep(1)
         rss, gl, threads = footprint(proc.pid)
         print("resident after start-up: %d kB, %d threads: %s" % (rss, len(threads), " ".join(sorted(threads))))

@@ -5,16 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "common/wintest.h"
 #include "gdi/font.h"
 #include "gdi/glyphtable.h"
-#include "gditest.h"
 #include "kernel/kernel.h"
 #include "res/module.h"
 #include "res/templates.h"
 
 namespace {
 
-using GlyphTable = gditest::Screen;
+using GlyphTable = wintest::Screen;
+using namespace wintest;
 using plat::gdi::Typefaces;
 
 void MenuTexts(const std::vector<plat::res::MenuItem> &items, std::vector<std::u16string> *out) {

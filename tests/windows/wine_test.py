@@ -35,7 +35,6 @@ sys.path.insert(0, os.path.join(HERE, "..", "desktop"))
 import desktop_test as desk  # noqa: E402
 
 SKIP = 77
-GREY = (100, 100, 100)
 
 # Places on the handheld's screen (navigation bar included).
 SQUARE = (40, 26 + 139 + 12)
@@ -154,23 +153,20 @@ def linux_shots(program, display, out):
     os.makedirs(runtime, mode=0o700, exist_ok=True)
     env = desk.x11_env(display, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=os.path.join(out, "linux-sound.raw"),
                        XDG_RUNTIME_DIR=runtime)
-    proc = subprocess.Popen([program], env=env)
+    proc = None
     try:
-        wid = desk.find_window(env, "Tonbrook")
-        desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == GREY, "the grey Linux window")
+        proc, wid = desk.start_tonbrook(program, env)
 
         def shot():
             rows = desk.shot(env, wid)[2]
             return [[rows[desk.SCALE * y][desk.SCALE * x] for x in range(240)] for y in range(320)]
 
         def tap(x, y):
-            subprocess.run(["xdotool", "mousemove", "--window", wid, str(x * desk.SCALE + 1),
-                            str(y * desk.SCALE + 1), "click", "1"], env=env, check=True, timeout=30)
+            desk.tap(env, wid, (x, y))
             time.sleep(0.5)
 
         def key(name):
-            subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
-            subprocess.run(["xdotool", "key", name], env=env, check=True, timeout=30)
+            desk.key(env, wid, name)
             time.sleep(0.5)
 
         start = shot()
@@ -183,9 +179,7 @@ def linux_shots(program, display, out):
         proc.wait(timeout=30)
         return start, noise, about
     finally:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
+        desk.stop(proc)
 
 
 def in_areas(x, y, areas):
