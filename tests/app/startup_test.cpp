@@ -47,10 +47,7 @@ TEST_F(Startup, LaysOutTheWorkedExampleAndSelectsTheSine) {
 
         RECT rcPlay;
         GetWindowRect(g_hwndPlay, &rcPlay);
-        EXPECT_EQ(rcPlay.left, 150);
-        EXPECT_EQ(rcPlay.top, 26 + 180);
-        EXPECT_EQ(rcPlay.right - rcPlay.left, 79);
-        EXPECT_EQ(rcPlay.bottom - rcPlay.top, 65);
+        EXPECT_EQ(rcPlay, (RECT{150, 26 + 180, 150 + 79, 26 + 180 + 65}));
 
         EXPECT_EQ(SendMessageW(g_hwndSine, BM_GETCHECK, 0, 0), BST_CHECKED);
         for (HWND h : {g_hwndTriangle, g_hwndSawtooth, g_hwndSquare, g_hwndWhiteNoise, g_hwndPinkNoise})
