@@ -10,26 +10,7 @@
 namespace handheld {
 namespace {
 
-const WCHAR kDialogProc[] = L"Handheld.DialogProc";
-
-/* Gives the dialog a new procedure the classic way (the one every version
- * of Windows accepts), once, keeping the old one in a property; FALSE when
- * Windows refuses, and the dialog keeps its own ways. */
-BOOL Subclass(HWND hwnd, WNDPROC proc) {
-  if (GetPropW(hwnd, kDialogProc)) return TRUE;
-  LONG_PTR previous = GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
-  if (!previous || !SetPropW(hwnd, kDialogProc, (HANDLE)previous)) return FALSE;
-  if (SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)proc)) return TRUE;
-  RemovePropW(hwnd, kDialogProc);
-  return FALSE;
-}
-
-/* Hands a message on to the dialog's old procedure (and drops it at
- * WM_NCDESTROY). */
-LRESULT CallPrevious(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  WNDPROC previous = (WNDPROC)(msg == WM_NCDESTROY ? RemovePropW(hwnd, kDialogProc) : GetPropW(hwnd, kDialogProc));
-  return previous ? CallWindowProcW(previous, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
-}
+constexpr UINT_PTR kDialogSubclass = 1;
 
 /* The handheld's dialog face: white, black text, unless the dialog's own
  * procedure gives colours. */
@@ -59,7 +40,7 @@ void DialogShown(HWND hDlg, bool shown) {
 /* The handheld's colours for the dialog, and its place in the navigation
  * bar while it is shown; everything else goes to the dialog's own window
  * procedure. */
-LRESULT CALLBACK HandheldDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK HandheldDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   switch (msg) {
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
@@ -73,10 +54,13 @@ LRESULT CALLBACK HandheldDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM l
     case WM_DESTROY:
       DialogShown(hDlg, false);
       break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hDlg, HandheldDialogProc, kDialogSubclass);
+      break;
     default:
       break;
   }
-  return CallPrevious(hDlg, msg, wParam, lParam);
+  return DefSubclassProc(hDlg, msg, wParam, lParam);
 }
 
 }  // namespace
@@ -93,7 +77,7 @@ BOOL AdoptDialog(HWND hDlg) {
   ex &= ~(LONG)(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
   SetWindowLongW(hDlg, GWL_EXSTYLE, ex);
   SetWindowPos(hDlg, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  Subclass(hDlg, HandheldDialogProc);
+  SetWindowSubclass(hDlg, HandheldDialogProc, kDialogSubclass, 0);
   if (IsWindowVisible(hDlg)) DialogShown(hDlg, true);
   return TRUE;
 }
