@@ -23,7 +23,6 @@ Each test has a runtime folder of its own. Exits with 77
 (skipped) when Xvfb, xdotool, xwd or (for minimise) openbox is missing.
 """
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -77,10 +76,7 @@ def window_manager(env):
 
 
 def minimise(program, out, runtime, display):
-    for tool in ("openbox", "xprop"):
-        if not shutil.which(tool):
-            print("skipped: %s is not installed" % tool)
-            sys.exit(desk.SKIP)
+    desk.require_x_tools("openbox", "xprop")
     recording = os.path.join(out, "minimise.raw")
     wm = proc = None
     try:

@@ -150,9 +150,9 @@ def wait_for(predicate, what, seconds=30):
     fail("gave up waiting for " + what)
 
 
-def require_x_tools():
-    """Skips the test (exit 77) when Xvfb, xdotool or xwd is missing."""
-    for tool in ("Xvfb", "xdotool", "xwd"):
+def require_x_tools(*others):
+    """Skips the test (exit 77) when Xvfb, xdotool, xwd or one of the others is missing."""
+    for tool in ("Xvfb", "xdotool", "xwd") + others:
         if not shutil.which(tool):
             print("skipped: %s is not installed" % tool)
             sys.exit(SKIP)

@@ -134,10 +134,7 @@ def render_no_sound(render):
 def main():
     program, render, source, out = sys.argv[1:5]
     render_no_sound(render)
-    desk.require_x_tools()
-    if not shutil.which("xprop"):
-        print("skipped: xprop is not installed")
-        sys.exit(desk.SKIP)
+    desk.require_x_tools("xprop")
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
     server, display = desk.start_xvfb()

@@ -54,11 +54,11 @@ class Find : public ::testing::Test {
 /* Starts the peer program; with out, its standard output (or the given
  * descriptor) is a pipe. */
 pid_t Spawn(const char *mode, const char *cls, const char *title, int *out = nullptr, int fd = 1) {
+  int fds[2] = {-1, -1};
+  if (out && pipe(fds) != 0) return -1;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  int fds[2] = {-1, -1};
   if (out) {
-    if (pipe(fds) != 0) return -1;
     posix_spawn_file_actions_adddup2(&actions, fds[1], fd);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
   }

@@ -71,12 +71,9 @@ def skip(message):
 
 
 def find_wine():
-    for name in ("wine64", "wine"):
-        if shutil.which(name):
-            return shutil.which(name)
-    if os.access("/usr/lib/wine/wine64", os.X_OK):
-        return "/usr/lib/wine/wine64"
-    return None
+    """Wine's loader on PATH, else where Debian keeps it; None when there is none."""
+    found = shutil.which("wine64") or shutil.which("wine")
+    return found or ("/usr/lib/wine/wine64" if os.access("/usr/lib/wine/wine64", os.X_OK) else None)
 
 
 def read_bmp(path):
