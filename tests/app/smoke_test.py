@@ -18,17 +18,13 @@ import desktop_test as desk  # noqa: E402
 
 
 def check_recording(recorded, loop):
-    start = next((i for i, s in enumerate(recorded) if s != 0), None)
-    if start is None:
-        desk.fail("the recording is silent")
-    body = recorded[start:]
-    n = 0
-    while n < len(body) and body[n] == loop[n % len(loop)]:
-        n += 1
-    if any(s != 0 for s in body[n:]):
-        desk.fail("sample %d after the start is %d, the loop has %d there" % (n, body[n], loop[n % len(loop)]))
-    if n < 3 * len(loop):
-        desk.fail("only %d samples of the loop were played" % n)
+    """One stretch of sound: the loop from its first sample, pass after pass, at least three times."""
+    parts = desk.segments(recorded)
+    if len(parts) != 1:
+        desk.fail("%d stretches of sound, not one" % len(parts))
+    n, phase = desk.played(parts[0], loop, "square")
+    if phase != 0 or n != len(parts[0]) or n < 3 * len(loop):
+        desk.fail("%d samples of sound, %d of them the loop's from its sample %d" % (len(parts[0]), n, phase))
     return n
 
 

@@ -240,6 +240,32 @@ def samples(path):
     return list(struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2]))
 
 
+def segments(recorded):
+    """The stretches of sound between the silences (runs of 64 zero samples or more)."""
+    parts, start, zeros = [], None, 0
+    for i, sample in enumerate(recorded + [0] * 64):
+        zeros = zeros + 1 if sample == 0 else 0
+        if sample != 0 and start is None:
+            start = i
+        if zeros == 64 and start is not None:
+            parts.append(recorded[start:i - 63])
+            start = None
+    return parts
+
+
+def played(part, loop, what):
+    """How many samples from the start of part follow loop pass after pass,
+    in the phase its first samples give."""
+    size = len(loop)
+    phase = next((p for p in range(size) if all(part[j] == loop[(p + j) % size] for j in range(32))), None)
+    if phase is None:
+        fail("the sound does not start as the %s's loop does" % what)
+    n = 0
+    while n < len(part) and part[n] == loop[(phase + n) % size]:
+        n += 1
+    return n, phase
+
+
 def geometry(env, wid):
     """The window's (x, y, width, height) on the X screen."""
     told = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,

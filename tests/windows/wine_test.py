@@ -207,45 +207,19 @@ def compare(name, linux, wine, text_areas, out):
     print("ok: %s looks as on Linux" % name)
 
 
-def segments(recorded):
-    """The stretches of sound between the silences (runs of 64 zero samples or more)."""
-    parts, start, zeros = [], None, 0
-    for i, sample in enumerate(recorded + [0] * 64):
-        zeros = zeros + 1 if sample == 0 else 0
-        if sample != 0 and start is None:
-            start = i
-        if zeros == 64 and start is not None:
-            parts.append(recorded[start:i - 63])
-            start = None
-    return parts
-
-
-def played(part, loop, what):
-    """How many samples from the start of part follow loop pass after pass,
-    in the phase its first samples give."""
-    size = len(loop)
-    phase = next((p for p in range(size) if all(part[j] == loop[(p + j) % size] for j in range(32))), None)
-    if phase is None:
-        desk.fail("the sound does not start as the %s's loop does" % what)
-    n = 0
-    while n < len(part) and part[n] == loop[(phase + n) % size]:
-        n += 1
-    return n, phase
-
-
 def check_recording(recorded, sine, square, higher):
     """First the sine's loop (the waveform at start) until STOP; then the
     square's pass after pass, and after at most one pass in which the buffer
     changed, the square's at the next frequency to the next STOP."""
-    parts = segments(recorded)
+    parts = desk.segments(recorded)
     if len(parts) != 2:
         desk.fail("expected two stretches of sound with silence between, got %d" % len(parts))
     size = len(sine)
-    n, _ = played(parts[0], sine, "sine")
+    n, _ = desk.played(parts[0], sine, "sine")
     if n != len(parts[0]) or n < 3 * size:
         desk.fail("%d samples of sound, the first %d of them the sine's loop" % (len(parts[0]), n))
     body = parts[1]
-    n, phase = played(body, square, "square")
+    n, phase = desk.played(body, square, "square")
     if n < 3 * size:
         desk.fail("only %d samples of the square's loop before a difference" % n)
     change = (phase + n) // size * size + size - phase  # the pass after the one that changed
