@@ -10,7 +10,7 @@
 namespace handheld {
 namespace {
 
-const WCHAR kDialogProc[] = L"Handheld.DialogProc";
+constexpr UINT_PTR kDialogSubclass = 1;
 
 /* The handheld's dialog face: white, black text, unless the dialog's own
  * procedure gives colours. */
@@ -40,7 +40,7 @@ void DialogShown(HWND hDlg, bool shown) {
 /* The handheld's colours for the dialog, and its place in the navigation
  * bar while it is shown; everything else goes to the dialog's own window
  * procedure. */
-LRESULT CALLBACK HandheldDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK HandheldDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   switch (msg) {
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
@@ -54,10 +54,13 @@ LRESULT CALLBACK HandheldDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM l
     case WM_DESTROY:
       DialogShown(hDlg, false);
       break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hDlg, HandheldDialogProc, kDialogSubclass);
+      break;
     default:
       break;
   }
-  return CallPrevious(kDialogProc, hDlg, msg, wParam, lParam);
+  return DefSubclassProc(hDlg, msg, wParam, lParam);
 }
 
 }  // namespace
@@ -74,7 +77,7 @@ BOOL AdoptDialog(HWND hDlg) {
   ex &= ~(LONG)(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
   SetWindowLongW(hDlg, GWL_EXSTYLE, ex);
   SetWindowPos(hDlg, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  Subclass(hDlg, kDialogProc, HandheldDialogProc);
+  SetWindowSubclass(hDlg, HandheldDialogProc, kDialogSubclass, 0);
   if (IsWindowVisible(hDlg)) DialogShown(hDlg, true);
   return TRUE;
 }

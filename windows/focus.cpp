@@ -1,54 +1,41 @@
 /*
- * focus.cpp - the handheld's rule for controls made with WS_EX_NOACTIVATE:
- * a tap works them but never takes the focus from their parent, so the
- * keyboard and its accelerators stay with the application's window. The
- * desktop's edit box and up-down control take the focus when tapped; here
- * it goes straight back, and the control never hears it came.
+ * focus.cpp - the handheld's rule for controls made with WS_EX_NOACTIVATE
+ * and for its up-down control: a tap works them but never takes the focus
+ * from their parent, so the keyboard and its accelerators stay with the
+ * application's window. The desktop's edit box and up-down control take
+ * the focus when tapped; here a CBT hook on the screen's thread refuses it
+ * to them, and SetFocus leaves the focus where it was and returns NULL, as
+ * the handheld's does.
  */
 #include "layer.h"
 
 namespace handheld {
 namespace {
 
-const WCHAR kPreviousProc[] = L"Handheld.RefuseFocus";
+HHOOK s_hook;
 
-/* The focus that reaches the control goes back to its parent at once; the
- * control sees neither it coming nor it going. Everything else goes to the
- * control's own procedure. */
-LRESULT CALLBACK RefuseFocusProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_SETFOCUS && GetParent(hwnd)) SetFocus(GetParent(hwnd));
-  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) return 0;
-  return CallPrevious(kPreviousProc, hwnd, msg, wParam, lParam);
+/* A child that never takes the focus: one made with WS_EX_NOACTIVATE, as
+ * on the handheld, or an up-down control. */
+bool RefusesFocus(HWND hwnd) {
+  if (!(GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)) return false;
+  if (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE) return true;
+  WCHAR name[64];
+  return GetClassNameW(hwnd, name, 64) && lstrcmpiW(name, UPDOWN_CLASSW) == 0;
+}
+
+/* The focus never reaches such a control: the control hears neither it
+ * coming nor it going. */
+LRESULT CALLBACK FocusHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_SETFOCUS && wParam && RefusesFocus((HWND)wParam)) return 1;
+  return CallNextHookEx(s_hook, code, wParam, lParam);
 }
 
 }  // namespace
 
-/* The classic way is the one every version of Windows' common controls
- * accepts; a control that Windows will not let us subclass keeps its own
- * ways. */
-void RefuseFocus(HWND hwnd) { Subclass(hwnd, kPreviousProc, RefuseFocusProc); }
-
-BOOL Subclass(HWND hwnd, LPCWSTR prop, WNDPROC proc) {
-  if (GetPropW(hwnd, prop)) return TRUE;
-  LONG_PTR previous = GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
-  if (!previous || !SetPropW(hwnd, prop, (HANDLE)previous)) return FALSE;
-  if (SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)proc)) return TRUE;
-  RemovePropW(hwnd, prop);
-  return FALSE;
-}
-
-LRESULT CallPrevious(LPCWSTR prop, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  WNDPROC previous = (WNDPROC)(msg == WM_NCDESTROY ? RemovePropW(hwnd, prop) : GetPropW(hwnd, prop));
-  return previous ? CallWindowProcW(previous, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+/* Once for the thread; without the hook (Windows refuses it) the controls
+ * keep the desktop's ways. */
+void InstallFocusRule() {
+  if (!s_hook) s_hook = SetWindowsHookExW(WH_CBT, FocusHook, nullptr, GetCurrentThreadId());
 }
 
 }  // namespace handheld
-
-/* The up-down control, like the application's other controls, leaves the
- * focus with its parent. */
-HWND WINAPI HandheldCreateUpDownControl(DWORD dwStyle, int x, int y, int cx, int cy, HWND hParent, int nID,
-                                        HINSTANCE hInst, HWND hBuddy, int nUpper, int nLower, int nPos) {
-  HWND hwnd = ::CreateUpDownControl(dwStyle, x, y, cx, cy, hParent, nID, hInst, hBuddy, nUpper, nLower, nPos);
-  if (hwnd) handheld::RefuseFocus(hwnd);
-  return hwnd;
-}

@@ -201,6 +201,7 @@ BOOL RegisterClasses(HINSTANCE hInstance) {
  * NULL on failure. */
 HWND CreateFrame(HINSTANCE hInstance) {
   if (!RegisterClasses(hInstance)) return nullptr;
+  InstallFocusRule();
   RECT rc{0, 0, kScreenWidth, kScreenHeight};
   AdjustWindowRectEx(&rc, kFrameStyle, FALSE, 0);
   s_frame = ::CreateWindowExW(0, kFrameClass, L"", kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT, rc.right - rc.left,
@@ -309,7 +310,6 @@ HWND WINAPI HandheldCreateWindowEx(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR
   }
   HWND hwnd = ::CreateWindowExW(dwExStyle, lpClassName, lpWindowName, dwStyle, x, y, nWidth, nHeight, hWndParent,
                                 hMenu, hInstance, lpParam);
-  if (hwnd && child && (dwExStyle & WS_EX_NOACTIVATE) && lpClassName != kButtonClass) RefuseFocus(hwnd);
   return hwnd;
 }
 

@@ -38,13 +38,9 @@ void RefreshNavigationBar();
 void SetScreenDialog(HWND hDlg);
 HWND ScreenDialog();
 
-/* focus.cpp: a control made with WS_EX_NOACTIVATE never keeps the focus.
- * Subclass gives a window a new procedure the classic way, once, keeping
- * the old one in the property named prop (FALSE when Windows refuses);
- * CallPrevious hands a message on to it (and drops it at WM_NCDESTROY). */
-void RefuseFocus(HWND hwnd);
-BOOL Subclass(HWND hwnd, LPCWSTR prop, WNDPROC proc);
-LRESULT CallPrevious(LPCWSTR prop, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+/* focus.cpp: a control made with WS_EX_NOACTIVATE, and the up-down, never
+ * keeps the focus; the rule holds on the calling thread from now on. */
+void InstallFocusRule();
 
 /* dialog.cpp: the desktop's dialogs made the handheld's (SHInitDialog's
  * hook); FALSE for a dialog outside the handheld's screen. */

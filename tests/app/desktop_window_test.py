@@ -23,7 +23,6 @@ Each test has a runtime folder of its own. Exits with 77
 (skipped) when Xvfb, xdotool, xwd or (for minimise) openbox is missing.
 """
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -32,22 +31,10 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
 import desktop_test as desk  # noqa: E402
 
-SCALE = 2
 UP_ARROW = (221, 130)       # screen points of the main window's controls
 FREQUENCY_BOX = (181, 136)
 PLAY = (190, 236)
 CAPTION_OK = (225, 13)
-
-
-def tap(env, wid, point):
-    x, y = point
-    subprocess.run(["xdotool", "mousemove", "--window", wid, str(x * SCALE + 1), str(y * SCALE + 1),
-                    "click", "1"], env=env, check=True, timeout=30)
-
-
-def key(env, wid, name):
-    subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
-    subprocess.run(["xdotool", "key", name], env=env, check=True, timeout=30)
 
 
 def title(env, wid):
@@ -55,51 +42,24 @@ def title(env, wid):
                           timeout=30).stdout.strip()
 
 
-def ended(proc, what, seconds=30):
-    """The exit status 0 of proc within the time, or a failure saying what did not end it."""
-    try:
-        code = proc.wait(timeout=seconds)
-    except subprocess.TimeoutExpired:
-        desk.fail(what + " did not end Tonbrook")
-    if code != 0:
-        desk.fail("exit status %d after %s" % (code, what))
-
-
-def start(program, env):
-    """Starts Tonbrook and waits for its grey window: (process, window id)."""
-    proc = subprocess.Popen([program], env=env)
-    wid = desk.find_window(env, "Tonbrook")
-    desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == (100, 100, 100), "the grey window")
-    return proc, wid
-
-
-def stop(proc):
-    if proc and proc.poll() is None:
-        proc.kill()
-        proc.wait()
-
-
-def keys(program, out, runtime):
-    server, display = desk.start_xvfb()
+def keys(program, out, runtime, display):
     proc = None
     try:
         env = desk.x11_env(display, SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=runtime)
         for accelerator in ("ctrl+q", "ctrl+a"):
-            proc, wid = start(program, env)
+            proc, wid = desk.start_tonbrook(program, env)
             for point in (UP_ARROW, FREQUENCY_BOX, PLAY):
-                tap(env, wid, point)
+                desk.tap(env, wid, point)
             if accelerator == "ctrl+a":
-                key(env, wid, "ctrl+a")
+                desk.key(env, wid, "ctrl+a")
                 desk.wait_for(lambda: title(env, wid) == "About Tonbrook", "the About box after Ctrl+A")
-                tap(env, wid, CAPTION_OK)
+                desk.tap(env, wid, CAPTION_OK)
                 desk.wait_for(lambda: title(env, wid) == "Tonbrook", "the About box to close")
-            key(env, wid, "ctrl+q")
-            ended(proc, "Ctrl+Q after taps on the up arrow, the frequency box and PLAY")
+            desk.key(env, wid, "ctrl+q")
+            desk.ended(proc, "Ctrl+Q after taps on the up arrow, the frequency box and PLAY")
         print("ok: after taps on the up arrow, the frequency box and PLAY, Ctrl+A and Ctrl+Q work")
     finally:
-        stop(proc)
-        server.terminate()
-        server.wait()
+        desk.stop(proc)
 
 
 def window_manager(env):
@@ -115,23 +75,19 @@ def window_manager(env):
     return wm
 
 
-def minimise(program, out, runtime):
-    for tool in ("openbox", "xprop"):
-        if not shutil.which(tool):
-            print("skipped: %s is not installed" % tool)
-            sys.exit(desk.SKIP)
+def minimise(program, out, runtime, display):
+    desk.require_x_tools("openbox", "xprop")
     recording = os.path.join(out, "minimise.raw")
-    server, display = desk.start_xvfb()
     wm = proc = None
     try:
         env = desk.x11_env(display, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=recording,
                            XDG_RUNTIME_DIR=runtime)
         wm = window_manager(env)
-        proc, wid = start(program, env)
-        tap(env, wid, PLAY)
+        proc, wid = desk.start_tonbrook(program, env)
+        desk.tap(env, wid, PLAY)
         desk.wait_for(lambda: os.path.getsize(recording) > 44100, "the sound to play")
         subprocess.run(["xdotool", "windowminimize", "--sync", wid], env=env, check=True, timeout=30)
-        ended(proc, "minimising")
+        desk.ended(proc, "minimising")
         # The device is let go: nothing holds the recording open any more.
         size = os.path.getsize(recording)
         time.sleep(0.5)
@@ -139,12 +95,10 @@ def minimise(program, out, runtime):
             desk.fail("the recording still grows after the end")
         print("ok: minimised under openbox, Tonbrook ended with status 0 after %d bytes of sound" % size)
     finally:
-        stop(proc)
+        desk.stop(proc)
         if wm:
             wm.terminate()
             wm.wait()
-        server.terminate()
-        server.wait()
 
 
 def windows_named(env, name):
@@ -153,8 +107,7 @@ def windows_named(env, name):
     return found.stdout.split()
 
 
-def instances(program, out, runtime):
-    server, display = desk.start_xvfb()
+def instances(program, out, runtime, display):
     procs = []
     try:
         for race in range(20):
@@ -175,14 +128,12 @@ def instances(program, out, runtime):
             if len(windows_named(env, "Tonbrook")) != 1:
                 desk.fail("race %d (%.0f ms apart): %d windows" % (race, delay * 1000,
                                                                   len(windows_named(env, "Tonbrook"))))
-            key(env, wid, "ctrl+q")
-            ended(other, "Ctrl+Q in race %d" % race)
+            desk.key(env, wid, "ctrl+q")
+            desk.ended(other, "Ctrl+Q in race %d" % race)
         print("ok: of two starts 0 to 100 ms apart, one window each time, in 20 races")
     finally:
         for proc in procs:
-            stop(proc)
-        server.terminate()
-        server.wait()
+            desk.stop(proc)
 
 
 def unused_display(display):
@@ -190,8 +141,7 @@ def unused_display(display):
                 if not os.path.exists("/tmp/.X%d-lock" % n) and not os.path.exists("/tmp/.X11-unix/X%d" % n))
 
 
-def display(program, out, runtime):
-    server, number = desk.start_xvfb()
+def display(program, out, runtime, number):
     proc = None
     try:
         env = desk.x11_env(number, SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=runtime)
@@ -204,21 +154,12 @@ def display(program, out, runtime):
             if run.returncode != 1 or len(lines) != 1 or not lines[0].startswith("tonbrook: "):
                 desk.fail("DISPLAY=%r: status %d, %r" % (setting, run.returncode, run.stderr))
             print("ok: DISPLAY=%r: status 1 after %.2f s: %s" % (setting, time.monotonic() - began, lines[0]))
-        proc, wid = start(program, env)
-        key(env, wid, "ctrl+q")
-        ended(proc, "Ctrl+Q")
+        proc, wid = desk.start_tonbrook(program, env)
+        desk.key(env, wid, "ctrl+q")
+        desk.ended(proc, "Ctrl+Q")
         print("ok: the next start opens its window")
     finally:
-        stop(proc)
-        server.terminate()
-        server.wait()
-
-
-def geometry(env, wid):
-    told = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,
-                          text=True, timeout=30).stdout
-    values = dict(line.split("=", 1) for line in told.split())
-    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+        desk.stop(proc)
 
 
 def resident_mb(proc):
@@ -227,16 +168,16 @@ def resident_mb(proc):
     return kb / 1024
 
 
-def large(program, out, runtime):
-    server, number = desk.start_xvfb()
+def large(program, out, runtime, number):
     proc = None
     try:
         env = desk.x11_env(number, SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=runtime)
-        proc, wid = start(program, env)
+        proc, wid = desk.start_tonbrook(program, env)
         picture = desk.shot(env, wid)[2]
         for size in (8000, 32000):
             subprocess.run(["xdotool", "windowsize", wid, str(size), str(size)], env=env, check=True, timeout=30)
-            left, top = desk.wait_for(lambda: geometry(env, wid)[2:] == (240 * 8, 320 * 8) and geometry(env, wid),
+            left, top = desk.wait_for(lambda: desk.geometry(env, wid)[2:] == (240 * 8, 320 * 8)
+                                      and desk.geometry(env, wid),
                                       "the window back at 8x after %d" % size)[:2]
             # The part of the screen that the display shows, pixel for pixel as at 2x.
             points = [(x, y) for x in range(0, (1024 - left) // 8, 5) for y in range(0, (768 - top) // 8, 5)]
@@ -253,12 +194,10 @@ def large(program, out, runtime):
                 desk.fail("%.0f MB resident after %d x %d" % (rss, size, size))
             print("ok: made %d x %d, the window is 1920 x 2560 with the screen at 8x, %.0f MB resident"
                   % (size, size, rss))
-        key(env, wid, "ctrl+q")
-        ended(proc, "Ctrl+Q")
+        desk.key(env, wid, "ctrl+q")
+        desk.ended(proc, "Ctrl+Q")
     finally:
-        stop(proc)
-        server.terminate()
-        server.wait()
+        desk.stop(proc)
 
 
 def main():
@@ -267,8 +206,13 @@ def main():
         print(__doc__)
         sys.exit(2)
     desk.require_x_tools()
-    with tempfile.TemporaryDirectory(prefix="tonbrook-xdg-") as runtime:
-        modes[sys.argv[1]](sys.argv[2], sys.argv[3], runtime)
+    server, number = desk.start_xvfb()
+    try:
+        with tempfile.TemporaryDirectory(prefix="tonbrook-xdg-") as runtime:
+            modes[sys.argv[1]](sys.argv[2], sys.argv[3], runtime, number)
+    finally:
+        server.terminate()
+        server.wait()
 
 
 if __name__ == "__main__":

@@ -17,7 +17,6 @@ differ. Exits with 77 (skipped) when Xvfb, xdotool or xwd is missing.
 import argparse
 import os
 import random
-import struct
 import subprocess
 import sys
 import tempfile
@@ -49,22 +48,6 @@ KEYS = ["a", "b", "q", "x", "z", "0", "1", "5", "9", "Left", "Right", "Up", "Dow
 SANITIZER_MARKS = ("Sanitizer", "runtime error:", "SUMMARY:")
 
 
-def grey(env, wid):
-    """Whether the main window's grey shows at screen point (120, 40) of the desktop window: the one
-    pixel read from an xwd dump in ZPixmap format."""
-    data = subprocess.run(["xwd", "-silent", "-id", wid], env=env, capture_output=True, timeout=30).stdout
-    if len(data) < 100:
-        return False
-    fields = struct.unpack(">25I", data[:100])
-    header_size, width, byte_order, bits, line = fields[0], fields[4], fields[7], fields[11], fields[12]
-    if width < WIDTH * SCALE or bits not in (24, 32):
-        return False
-    offset = header_size + 12 * fields[19] + 40 * SCALE * line + 120 * SCALE * bits // 8
-    value = int.from_bytes(data[offset:offset + bits // 8], "little" if byte_order == 0 else "big")
-    masks = fields[14:17]
-    return all((value & m) >> ((m & -m).bit_length() - 1) == 100 for m in masks)
-
-
 class Monkey:
     def __init__(self, program, out, seed, env):
         self.program = program
@@ -81,14 +64,9 @@ class Monkey:
 
     def start(self):
         self.stderr = open(self.stderr_path, "w")
-        self.proc = subprocess.Popen([self.program], env=self.env, stderr=self.stderr)
+        self.proc, wid = desk.start_tonbrook(self.program, self.env, stderr=self.stderr)
         self.runs += 1
-        wid = desk.find_window(self.env, "Tonbrook")
-        desk.wait_for(lambda: grey(self.env, wid), "the grey window")
-        geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=self.env,
-                                  capture_output=True, text=True, check=True, timeout=30).stdout
-        values = dict(line.split("=", 1) for line in geometry.split())
-        self.origin = (int(values["X"]), int(values["Y"]))
+        self.origin = desk.geometry(self.env, wid)[:2]
         subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=self.env, timeout=30)
 
     def check_end(self, code, why):
@@ -209,9 +187,8 @@ def main():
         print("ok: seed %d, %d events, %d runs, every one ended with status 0 and no sanitizer report (%.0f s)"
               % (args.seed, args.events, monkey.runs, time.monotonic() - started))
     finally:
-        if monkey and monkey.proc and monkey.proc.poll() is None:
-            monkey.proc.kill()
-            monkey.proc.wait()
+        if monkey:
+            desk.stop(monkey.proc)
         server.terminate()
         server.wait()
 

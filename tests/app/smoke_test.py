@@ -9,7 +9,6 @@ recording is the 495.263671875 Hz square loop repeated seamlessly from its
 first sample. Exits with 77 (skipped) when Xvfb, xdotool or xwd is missing.
 """
 import os
-import struct
 import subprocess
 import sys
 import time
@@ -17,32 +16,15 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
 import desktop_test as desk  # noqa: E402
 
-SCALE = 2
-
-
-def tap(env, wid, x, y):
-    subprocess.run(["xdotool", "mousemove", "--window", wid, str(x * SCALE + 1), str(y * SCALE + 1),
-                    "click", "1"], env=env, check=True, timeout=30)
-
-
-def samples(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    return list(struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2]))
-
 
 def check_recording(recorded, loop):
-    start = next((i for i, s in enumerate(recorded) if s != 0), None)
-    if start is None:
-        desk.fail("the recording is silent")
-    body = recorded[start:]
-    n = 0
-    while n < len(body) and body[n] == loop[n % len(loop)]:
-        n += 1
-    if any(s != 0 for s in body[n:]):
-        desk.fail("sample %d after the start is %d, the loop has %d there" % (n, body[n], loop[n % len(loop)]))
-    if n < 3 * len(loop):
-        desk.fail("only %d samples of the loop were played" % n)
+    """One stretch of sound: the loop from its first sample, pass after pass, at least three times."""
+    parts = desk.segments(recorded)
+    if len(parts) != 1:
+        desk.fail("%d stretches of sound, not one" % len(parts))
+    n, phase = desk.played(parts[0], loop, "square")
+    if phase != 0 or n != len(parts[0]) or n < 3 * len(loop):
+        desk.fail("%d samples of sound, %d of them the loop's from its sample %d" % (len(parts[0]), n, phase))
     return n
 
 
@@ -52,7 +34,7 @@ def main():
     recording = os.path.join(out, "tonbrook.raw")
     loop_path = os.path.join(out, "square.raw")
     subprocess.run([render, "square", "500", "--raw", "-q", "-o", loop_path], check=True)
-    loop = samples(loop_path)
+    loop = desk.samples(loop_path)
 
     server, display = desk.start_xvfb()
     proc = None
@@ -60,32 +42,22 @@ def main():
         # A runtime directory of its own: a Tonbrook already running elsewhere
         # is not taken for this one's first instance.
         env = desk.x11_env(display, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=recording, XDG_RUNTIME_DIR=out)
-        proc = subprocess.Popen([program], env=env)
-        wid = desk.find_window(env, "Tonbrook")
-        desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == (100, 100, 100), "the grey window")
+        proc, wid = desk.start_tonbrook(program, env)
 
-        tap(env, wid, 40, 26 + 139 + 12)   # Square
-        tap(env, wid, 190, 26 + 180 + 30)  # PLAY
+        desk.tap(env, wid, (40, 26 + 139 + 12))   # Square
+        desk.tap(env, wid, (190, 26 + 180 + 30))  # PLAY
         time.sleep(1.5)
         width, height, rows = desk.shot(env, wid)
         desk.write_png(os.path.join(out, "tonbrook.png"), width, height, rows)
         if desk.at(rows, 4, 26 + 16 - 1) != (255, 100, 0):
             desk.fail("no orange frame on the screenshot")
 
-        subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
-        subprocess.run(["xdotool", "key", "ctrl+q"], env=env, check=True, timeout=30)
-        try:
-            code = proc.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            desk.fail("Ctrl+Q did not end Tonbrook")
-        if code != 0:
-            desk.fail("exit status %d" % code)
-        n = check_recording(samples(recording), loop)
+        desk.key(env, wid, "ctrl+q")
+        desk.ended(proc, "Ctrl+Q")
+        n = check_recording(desk.samples(recording), loop)
         print("ok: %d samples of the square loop played seamlessly; exit 0" % n)
     finally:
-        if proc and proc.poll() is None:
-            proc.kill()
-            proc.wait()
+        desk.stop(proc)
         server.terminate()
         server.wait()
 

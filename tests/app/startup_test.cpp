@@ -27,10 +27,7 @@ TEST_F(Startup, LaysOutTheWorkedExampleAndSelectsTheSine) {
 
         RECT rcWindow;
         GetWindowRect(hwnd, &rcWindow);
-        EXPECT_EQ(rcWindow.left, 0);
-        EXPECT_EQ(rcWindow.top, 26);
-        EXPECT_EQ(rcWindow.right, 240);
-        EXPECT_EQ(rcWindow.bottom, 294);  // ends where the menu bar begins
+        EXPECT_EQ(rcWindow, (RECT{0, 26, 240, 294}));  // ends where the menu bar begins
 
         EXPECT_EQ(g_nColWidth, 80);
         EXPECT_EQ(g_nRowGap, 16);
@@ -46,17 +43,11 @@ TEST_F(Startup, LaysOutTheWorkedExampleAndSelectsTheSine) {
           EXPECT_EQ(g_aptFrame[r][4].y, ay[r] - 1);
         }
         EXPECT_EQ(g_xRightColumn, 150);
-        EXPECT_EQ(g_rcLabel.left, 150);
-        EXPECT_EQ(g_rcLabel.top, 57);
-        EXPECT_EQ(g_rcLabel.right, 240);
-        EXPECT_EQ(g_rcLabel.bottom, 82);
+        EXPECT_EQ(g_rcLabel, (RECT{150, 57, 240, 82}));
 
         RECT rcPlay;
         GetWindowRect(g_hwndPlay, &rcPlay);
-        EXPECT_EQ(rcPlay.left, 150);
-        EXPECT_EQ(rcPlay.top, 26 + 180);
-        EXPECT_EQ(rcPlay.right - rcPlay.left, 79);
-        EXPECT_EQ(rcPlay.bottom - rcPlay.top, 65);
+        EXPECT_EQ(rcPlay, (RECT{150, 26 + 180, 150 + 79, 26 + 180 + 65}));
 
         EXPECT_EQ(SendMessageW(g_hwndSine, BM_GETCHECK, 0, 0), BST_CHECKED);
         for (HWND h : {g_hwndTriangle, g_hwndSawtooth, g_hwndSquare, g_hwndWhiteNoise, g_hwndPinkNoise})

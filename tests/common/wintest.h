@@ -253,6 +253,23 @@ class Screen : public ::testing::Test {
   void TearDown() override { End(); }
 };
 
+/* And a visible top-level window with its device context to draw on,
+ * released at the end. */
+class Canvas : public Screen {
+ protected:
+  void SetUp() override {
+    Screen::SetUp();
+    m_hwnd = Top();
+    m_hdc = GetDC(m_hwnd);
+  }
+  void TearDown() override {
+    ReleaseDC(m_hwnd, m_hdc);
+    Screen::TearDown();
+  }
+  HWND m_hwnd = nullptr;
+  HDC m_hdc = nullptr;
+};
+
 /* And the system's classes: the controls, dialogs and the toolkit's. */
 class Controls : public Screen {
  protected:

@@ -184,10 +184,7 @@ TEST_F(Controls, TheUpDownSitsAgainstItsBuddyAndWritesItsPositionThere) {
   GetWindowRect(s.spin, &spin);
   EXPECT_EQ(edit.left, 150);
   EXPECT_EQ(edit.right, 150 + 79 - 16); /* narrowed for the arrows */
-  EXPECT_EQ(spin.left, edit.right);
-  EXPECT_EQ(spin.right, 229);
-  EXPECT_EQ(spin.top, edit.top);
-  EXPECT_EQ(spin.bottom, edit.bottom);
+  EXPECT_EQ(spin, (RECT{edit.right, edit.top, 229, edit.bottom}));
   EXPECT_EQ(Text(s.edit), u"500");
   EXPECT_EQ(SendMessageW(s.spin, UDM_GETBUDDY, 0, 0), (LRESULT)s.edit);
   EXPECT_EQ(SendMessageW(s.spin, UDM_GETRANGE, 0, 0), MAKELRESULT(16000, 20));

@@ -103,10 +103,7 @@ TEST_F(Dialogs, TheAboutBoxFillsTheScreenSurvivesEscAndClosesOnItsCaptionOk) {
   EXPECT_EQ(closedAt, 400u);
   EXPECT_EQ(g_initParam, 1234);
   EXPECT_EQ(g_commands, (std::vector<WORD>{IDCANCEL, IDOK})); /* Esc did not close it */
-  EXPECT_EQ(rc.left, 0);
-  EXPECT_EQ(rc.top, 26);
-  EXPECT_EQ(rc.right, 240);
-  EXPECT_EQ(rc.bottom, 320);
+  EXPECT_EQ(rc, (RECT{0, 26, 240, 320}));
   EXPECT_EQ(icon.right - icon.left, 32); /* sized from the icon */
   EXPECT_EQ(version, u"Tonbrook Version 1.3");
   EXPECT_FALSE(ownerEnabled);

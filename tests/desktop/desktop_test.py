@@ -150,9 +150,9 @@ def wait_for(predicate, what, seconds=30):
     fail("gave up waiting for " + what)
 
 
-def require_x_tools():
-    """Skips the test (exit 77) when Xvfb, xdotool or xwd is missing."""
-    for tool in ("Xvfb", "xdotool", "xwd"):
+def require_x_tools(*others):
+    """Skips the test (exit 77) when Xvfb, xdotool, xwd or one of the others is missing."""
+    for tool in ("Xvfb", "xdotool", "xwd") + others:
         if not shutil.which(tool):
             print("skipped: %s is not installed" % tool)
             sys.exit(SKIP)
@@ -204,6 +204,84 @@ def find_window(env, title):
     return wait_for(window, "the desktop window titled " + title)
 
 
+def tap(env, wid, point):
+    """A click at a screen point of the window (x, y), in the middle of its 2 x 2 block."""
+    x, y = point
+    subprocess.run(["xdotool", "mousemove", "--window", wid, str(x * SCALE + 1), str(y * SCALE + 1),
+                    "click", "1"], env=env, check=True, timeout=30)
+
+
+def key(env, wid, name):
+    subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
+    subprocess.run(["xdotool", "key", name], env=env, check=True, timeout=30)
+
+
+def ended(proc, what, seconds=30):
+    """The exit status 0 of proc within the time, or a failure saying what did not end it."""
+    try:
+        code = proc.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        fail(what + " did not end the program")
+    if code != 0:
+        fail("exit status %d after %s" % (code, what))
+
+
+def stop(proc):
+    """Ends proc if it still runs (a failed check left it)."""
+    if proc and proc.poll() is None:
+        proc.kill()
+        proc.wait()
+
+
+def samples(path):
+    """The signed 16-bit little-endian samples of a raw file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    return list(struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2]))
+
+
+def segments(recorded):
+    """The stretches of sound between the silences (runs of 64 zero samples or more)."""
+    parts, start, zeros = [], None, 0
+    for i, sample in enumerate(recorded + [0] * 64):
+        zeros = zeros + 1 if sample == 0 else 0
+        if sample != 0 and start is None:
+            start = i
+        if zeros == 64 and start is not None:
+            parts.append(recorded[start:i - 63])
+            start = None
+    return parts
+
+
+def played(part, loop, what):
+    """How many samples from the start of part follow loop pass after pass,
+    in the phase its first samples give."""
+    size = len(loop)
+    phase = next((p for p in range(size) if all(part[j] == loop[(p + j) % size] for j in range(32))), None)
+    if phase is None:
+        fail("the sound does not start as the %s's loop does" % what)
+    n = 0
+    while n < len(part) and part[n] == loop[(phase + n) % size]:
+        n += 1
+    return n, phase
+
+
+def geometry(env, wid):
+    """The window's (x, y, width, height) on the X screen."""
+    told = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env, capture_output=True,
+                          text=True, timeout=30).stdout
+    values = dict(line.split("=", 1) for line in told.split())
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def start_tonbrook(program, env, **options):
+    """Starts Tonbrook and waits for its grey window: (process, window id)."""
+    proc = subprocess.Popen([program], env=env, **options)
+    wid = find_window(env, "Tonbrook")
+    wait_for(lambda: at(shot(env, wid)[2], 120, 40) == GREY, "the grey window")
+    return proc, wid
+
+
 def xvfb(demo, out):
     require_x_tools()
     server, display = start_xvfb()
@@ -224,24 +302,15 @@ def xvfb(demo, out):
         check_drawing(width, height, rows)
 
         # A tap at screen (100, 200) leaves a mark there.
-        subprocess.run(["xdotool", "mousemove", "--window", wid, str(100 * SCALE), str(200 * SCALE),
-                        "click", "1"], env=env, check=True, timeout=30)
+        tap(env, wid, (100, 200))
         wait_for(lambda: shot(env, wid)[2][400][200] == (0, 255, 0), "the mark of the tap")
 
         # Ctrl+Q reaches the window and ends the program with 0.
-        subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
-        subprocess.run(["xdotool", "key", "ctrl+q"], env=env, check=True, timeout=30)
-        try:
-            code = program.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            fail("Ctrl+Q did not end the program")
-        if code != 0:
-            fail("exit status %d after Ctrl+Q" % code)
+        key(env, wid, "ctrl+q")
+        ended(program, "Ctrl+Q")
         print("ok: %s shows the drawing at 2x, takes a tap and Ctrl+Q" % out)
     finally:
-        if program and program.poll() is None:
-            program.kill()
-            program.wait()
+        stop(program)
         server.terminate()
         server.wait()
 

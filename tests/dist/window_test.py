@@ -69,10 +69,9 @@ def footprint(pid):
 def lean_window(program, source, display, out):
     env = desktop_env(display, os.path.join(out, "lean"), SDL_AUDIODRIVER="dummy")
     os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
-    proc = subprocess.Popen([program], env=env)
+    proc = None
     try:
-        wid = desk.find_window(env, "Tonbrook")
-        desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == (100, 100, 100), "the grey window")
+        proc, wid = desk.start_tonbrook(program, env)
         time.sleep(1)
         rss, gl, threads = footprint(proc.pid)
         print("resident after start-up: %d kB, %d threads: %s" % (rss, len(threads), " ".join(sorted(threads))))
@@ -91,15 +90,11 @@ def lean_window(program, source, display, out):
         if "minimum size: 240 by 320" not in hints:
             desk.fail("no minimum size of 240 x 320: " + hints)
 
-        subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
-        subprocess.run(["xdotool", "key", "ctrl+q"], env=env, check=True, timeout=30)
-        if proc.wait(timeout=30) != 0:
-            desk.fail("exit status %d after Ctrl+Q" % proc.returncode)
+        desk.key(env, wid, "ctrl+q")
+        desk.ended(proc, "Ctrl+Q")
         print("ok: no OpenGL, %d kB resident, the resource's icon, at least 240 x 320" % rss)
     finally:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
+        desk.stop(proc)
 
 
 def one_reason(stderr, program):
@@ -117,13 +112,10 @@ def no_sound(program, display, out):
     proc = subprocess.Popen([program], env=env, stderr=subprocess.PIPE, text=True)
     try:
         wid = desk.find_window(env, "Error")
-        subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
-        subprocess.run(["xdotool", "key", "Return"], env=env, check=True, timeout=30)
+        desk.key(env, wid, "Return")
         _, stderr = proc.communicate(timeout=30)
     finally:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
+        desk.stop(proc)
     if proc.returncode != 0:
         desk.fail("exit status %d after the error box" % proc.returncode)
     print("ok: " + one_reason(stderr, "tonbrook"))
@@ -142,10 +134,7 @@ def render_no_sound(render):
 def main():
     program, render, source, out = sys.argv[1:5]
     render_no_sound(render)
-    desk.require_x_tools()
-    if not shutil.which("xprop"):
-        print("skipped: xprop is not installed")
-        sys.exit(desk.SKIP)
+    desk.require_x_tools("xprop")
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
     server, display = desk.start_xvfb()

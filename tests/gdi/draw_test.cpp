@@ -11,18 +11,17 @@
 
 namespace {
 
-using Draw = wintest::Screen;
+using Draw = wintest::Canvas;
+using Objects = wintest::Screen;
 using namespace wintest;
 
 const COLORREF kOrange = RGB(255, 100, 0);
 const COLORREF kGrey = RGB(100, 100, 100);
 
 TEST_F(Draw, FillRectCoversItsRectangleInClientCoordinatesAndNoMore) {
-  HWND hwnd = Top();
-  HDC hdc = GetDC(hwnd);
   HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
   RECT rc{10, 10, 20, 15};
-  EXPECT_NE(FillRect(hdc, &rc, red), 0);
+  EXPECT_NE(FillRect(m_hdc, &rc, red), 0);
   EXPECT_EQ(CountNot(RGB(255, 0, 0), RECT{10, 36, 20, 41}), 0);  // client (0,0) is screen (0,26)
   EXPECT_EQ(CountNot(RGB(0, 0, 0), RECT{0, 0, 240, 36}), 0);
   EXPECT_EQ(At(20, 36), RGB(0, 0, 0));
@@ -31,26 +30,24 @@ TEST_F(Draw, FillRectCoversItsRectangleInClientCoordinatesAndNoMore) {
   // A system colour as COLOR_* + 1, and a fill far beyond the window stops
   // at its edges, below the navigation bar.
   RECT all{-50, -50, 500, 500};
-  FillRect(hdc, &all, (HBRUSH)(COLOR_HIGHLIGHT + 1));
+  FillRect(m_hdc, &all, (HBRUSH)(COLOR_HIGHLIGHT + 1));
   EXPECT_EQ(CountNot(GetSysColor(COLOR_HIGHLIGHT), RECT{0, 26, 240, 320}), 0);
   EXPECT_EQ(CountNot(RGB(0, 0, 0), RECT{0, 0, 240, 26}), 0);
-  EXPECT_EQ(ReleaseDC(hwnd, hdc), 1);
-  EXPECT_EQ(ReleaseDC(hwnd, hdc), 0);
+  EXPECT_EQ(ReleaseDC(m_hwnd, m_hdc), 1);
+  EXPECT_EQ(ReleaseDC(m_hwnd, m_hdc), 0);
   DeleteObject(red);
 }
 
 TEST_F(Draw, AClosedPolylineFrameLiesExactlyOnItsCorners) {
-  HWND hwnd = Top();
-  HDC hdc = GetDC(hwnd);
   RECT client{0, 0, 240, 294};
   HBRUSH grey = CreateSolidBrush(kGrey);
-  FillRect(hdc, &client, grey);
+  FillRect(m_hdc, &client, grey);
   HPEN pen = CreatePen(PS_SOLID, 1, kOrange);
-  HGDIOBJ old = SelectObject(hdc, pen);
+  HGDIOBJ old = SelectObject(m_hdc, pen);
   EXPECT_EQ(old, GetStockObject(BLACK_PEN));
   // The frame round the first row of the main window: (4, 15) to (85, 41).
   POINT frame[5] = {{4, 15}, {85, 15}, {85, 41}, {4, 41}, {4, 15}};
-  EXPECT_TRUE(Polyline(hdc, frame, 5));
+  EXPECT_TRUE(Polyline(m_hdc, frame, 5));
   const int top = 15 + 26, bottom = 41 + 26;
   for (int x = 4; x <= 85; ++x) {
     EXPECT_EQ(At(x, top), kOrange) << x;
@@ -65,36 +62,31 @@ TEST_F(Draw, AClosedPolylineFrameLiesExactlyOnItsCorners) {
   EXPECT_EQ(At(3, top), kGrey);
   EXPECT_EQ(At(4, top - 1), kGrey);
   EXPECT_EQ(At(4, bottom + 1), kGrey);
-  EXPECT_EQ(SelectObject(hdc, old), pen);
-  ReleaseDC(hwnd, hdc);
+  EXPECT_EQ(SelectObject(m_hdc, old), pen);
+  ReleaseDC(m_hwnd, m_hdc);
   DeleteObject(pen);
   DeleteObject(grey);
 }
 
 TEST_F(Draw, ASegmentLeavesOutItsLastPointAndFollowsBresenham) {
-  HWND hwnd = Top();
-  HDC hdc = GetDC(hwnd);
-  MoveToEx(hdc, 0, 0, nullptr);
-  EXPECT_TRUE(LineTo(hdc, 5, 2));
+  MoveToEx(m_hdc, 0, 0, nullptr);
+  EXPECT_TRUE(LineTo(m_hdc, 5, 2));
   // Bresenham from (0,0) to (5,2): (0,0) (1,0) (2,1) (3,1) (4,2), not (5,2).
   std::vector<POINT> on{{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}};
-  for (POINT p : on) EXPECT_EQ(GetPixel(hdc, p.x, p.y), RGB(0, 0, 0));
+  for (POINT p : on) EXPECT_EQ(GetPixel(m_hdc, p.x, p.y), RGB(0, 0, 0));
   Paper(RGB(255, 255, 255));
-  MoveToEx(hdc, 0, 0, nullptr);
-  LineTo(hdc, 5, 2);
-  for (POINT p : on) EXPECT_EQ(GetPixel(hdc, p.x, p.y), RGB(0, 0, 0)) << p.x;
-  EXPECT_EQ(GetPixel(hdc, 5, 2), RGB(255, 255, 255));
+  MoveToEx(m_hdc, 0, 0, nullptr);
+  LineTo(m_hdc, 5, 2);
+  for (POINT p : on) EXPECT_EQ(GetPixel(m_hdc, p.x, p.y), RGB(0, 0, 0)) << p.x;
+  EXPECT_EQ(GetPixel(m_hdc, 5, 2), RGB(255, 255, 255));
   EXPECT_EQ(CountNot(RGB(255, 255, 255)), 5);
-  ReleaseDC(hwnd, hdc);
 }
 
 TEST_F(Draw, RectangleOutlinesWithThePenAndFillsWithTheBrushRightAndBottomExclusive) {
-  HWND hwnd = Top();
   Paper(RGB(255, 255, 255));
-  HDC hdc = GetDC(hwnd);
   HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
-  SelectObject(hdc, blue);
-  EXPECT_TRUE(Rectangle(hdc, 10, 10, 20, 16));
+  SelectObject(m_hdc, blue);
+  EXPECT_TRUE(Rectangle(m_hdc, 10, 10, 20, 16));
   EXPECT_EQ(At(10, 36), RGB(0, 0, 0));
   EXPECT_EQ(At(19, 41), RGB(0, 0, 0));
   EXPECT_EQ(At(20, 41), RGB(255, 255, 255));
@@ -104,34 +96,32 @@ TEST_F(Draw, RectangleOutlinesWithThePenAndFillsWithTheBrushRightAndBottomExclus
 
   // The null pen fills one pixel short of the right and bottom.
   Paper(RGB(255, 255, 255));
-  SelectObject(hdc, GetStockObject(NULL_PEN));
-  Rectangle(hdc, 10, 10, 20, 16);
+  SelectObject(m_hdc, GetStockObject(NULL_PEN));
+  Rectangle(m_hdc, 10, 10, 20, 16);
   EXPECT_EQ(CountNot(RGB(255, 255, 255)), 9 * 5);
   EXPECT_EQ(CountNot(RGB(0, 0, 255), RECT{10, 36, 19, 41}), 0);
 
   // The hollow brush leaves the inside alone.
   Paper(RGB(255, 255, 255));
-  SelectObject(hdc, GetStockObject(BLACK_PEN));
-  SelectObject(hdc, GetStockObject(HOLLOW_BRUSH));
-  Rectangle(hdc, 10, 10, 20, 16);
+  SelectObject(m_hdc, GetStockObject(BLACK_PEN));
+  SelectObject(m_hdc, GetStockObject(HOLLOW_BRUSH));
+  Rectangle(m_hdc, 10, 10, 20, 16);
   EXPECT_EQ(CountNot(RGB(255, 255, 255)), 2 * 10 + 2 * 4);
   // One as large as int allows: only its inside shows, at once.
-  EXPECT_TRUE(Rectangle(hdc, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX));
+  EXPECT_TRUE(Rectangle(m_hdc, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX));
   POINT far[3] = {{INT32_MIN, 5}, {INT32_MAX, 5}, {INT32_MAX, INT32_MIN}};
-  EXPECT_TRUE(Polyline(hdc, far, 3));
+  EXPECT_TRUE(Polyline(m_hdc, far, 3));
   EXPECT_EQ(CountNot(RGB(0, 0, 0), RECT{0, 31, 240, 32}), 0);
-  EXPECT_EQ(SelectObject(hdc, GetStockObject(WHITE_BRUSH)), GetStockObject(NULL_BRUSH));
-  ReleaseDC(hwnd, hdc);
+  EXPECT_EQ(SelectObject(m_hdc, GetStockObject(WHITE_BRUSH)), GetStockObject(NULL_BRUSH));
+  ReleaseDC(m_hwnd, m_hdc);
   DeleteObject(blue);
 }
 
 TEST_F(Draw, EllipsesAndPolygonsFillThePixelsWhoseCentresLieInside) {
-  HWND hwnd = Top();
   Paper(RGB(255, 255, 255));
-  HDC hdc = GetDC(hwnd);
-  SelectObject(hdc, GetStockObject(BLACK_BRUSH));
-  SelectObject(hdc, GetStockObject(NULL_PEN));
-  EXPECT_TRUE(Ellipse(hdc, 0, 0, 12, 12));  // a circle 12 across, on screen at (0, 26)
+  SelectObject(m_hdc, GetStockObject(BLACK_BRUSH));
+  SelectObject(m_hdc, GetStockObject(NULL_PEN));
+  EXPECT_TRUE(Ellipse(m_hdc, 0, 0, 12, 12));  // a circle 12 across, on screen at (0, 26)
   EXPECT_EQ(InkBounds(RGB(255, 255, 255)), (RECT{0, 26, 12, 38}));
   EXPECT_EQ(At(0, 26), RGB(255, 255, 255));  // the corners stay
   EXPECT_EQ(At(11, 37), RGB(255, 255, 255));
@@ -141,58 +131,51 @@ TEST_F(Draw, EllipsesAndPolygonsFillThePixelsWhoseCentresLieInside) {
       EXPECT_EQ(At(x, y), At(x, 26 + 37 - y));
     }
   // With a pen the rim is the pen's, the inside the brush's.
-  SelectObject(hdc, GetStockObject(WHITE_BRUSH));
-  SelectObject(hdc, GetStockObject(BLACK_PEN));
+  SelectObject(m_hdc, GetStockObject(WHITE_BRUSH));
+  SelectObject(m_hdc, GetStockObject(BLACK_PEN));
   Paper(RGB(0, 255, 0));
-  Ellipse(hdc, 0, 0, 12, 12);
+  Ellipse(m_hdc, 0, 0, 12, 12);
   EXPECT_EQ(At(0, 32), RGB(0, 0, 0));
   EXPECT_EQ(At(6, 32), RGB(255, 255, 255));
 
   // A triangle pointing up, as on an up arrow: rows of 1, 3, 5, 7 pixels.
   Paper(RGB(255, 255, 255));
-  SelectObject(hdc, GetStockObject(BLACK_BRUSH));
-  SelectObject(hdc, GetStockObject(NULL_PEN));
+  SelectObject(m_hdc, GetStockObject(BLACK_BRUSH));
+  SelectObject(m_hdc, GetStockObject(NULL_PEN));
   POINT up[3] = {{4, 0}, {8, 4}, {0, 4}};
-  EXPECT_TRUE(Polygon(hdc, up, 3));
+  EXPECT_TRUE(Polygon(m_hdc, up, 3));
   for (int row = 0; row < 4; ++row)
     EXPECT_EQ(CountNot(RGB(255, 255, 255), RECT{0, 26 + row, 240, 27 + row}), 2 * row + 1) << row;
   EXPECT_EQ(CountNot(RGB(255, 255, 255)), 16);
-  EXPECT_FALSE(Polygon(hdc, up, 1));
-  ReleaseDC(hwnd, hdc);
+  EXPECT_FALSE(Polygon(m_hdc, up, 1));
 }
 
 TEST_F(Draw, AFocusRectangleIsDottedAndTakenAwayByDrawingItAgain) {
-  HWND hwnd = Top();
   Paper(RGB(255, 255, 255));
-  HDC hdc = GetDC(hwnd);
   RECT rc{10, 10, 20, 16};
-  EXPECT_TRUE(DrawFocusRect(hdc, &rc));
+  EXPECT_TRUE(DrawFocusRect(m_hdc, &rc));
   EXPECT_EQ(At(10, 36), RGB(0, 0, 0));
   EXPECT_EQ(At(11, 36), RGB(255, 255, 255));
   EXPECT_EQ(At(12, 41), RGB(0, 0, 0));
   EXPECT_EQ(At(10, 38), RGB(0, 0, 0));
   EXPECT_EQ(CountNot(RGB(255, 255, 255), RECT{11, 37, 19, 41}), 0);
   EXPECT_EQ(CountNot(RGB(255, 255, 255)), 5 + 5 + 2 + 2);  // rows 0 and 5, then rows 2 and 4 at both sides
-  DrawFocusRect(hdc, &rc);
+  DrawFocusRect(m_hdc, &rc);
   EXPECT_EQ(CountNot(RGB(255, 255, 255)), 0);
-  ReleaseDC(hwnd, hdc);
 }
 
 TEST_F(Draw, SetPixelAndGetPixelInsideAndOutsideTheWindow) {
-  HWND hwnd = Top();
-  HDC hdc = GetDC(hwnd);
-  EXPECT_EQ(SetPixel(hdc, 3, 4, RGB(1, 2, 3)), RGB(1, 2, 3));
+  EXPECT_EQ(SetPixel(m_hdc, 3, 4, RGB(1, 2, 3)), RGB(1, 2, 3));
   EXPECT_EQ(At(3, 30), RGB(1, 2, 3));
-  EXPECT_EQ(GetPixel(hdc, 3, 4), RGB(1, 2, 3));
-  EXPECT_EQ(SetPixel(hdc, 3, -1, RGB(1, 2, 3)), CLR_INVALID);  // on the navigation bar
-  EXPECT_EQ(GetPixel(hdc, 240, 0), CLR_INVALID);
+  EXPECT_EQ(GetPixel(m_hdc, 3, 4), RGB(1, 2, 3));
+  EXPECT_EQ(SetPixel(m_hdc, 3, -1, RGB(1, 2, 3)), CLR_INVALID);  // on the navigation bar
+  EXPECT_EQ(GetPixel(m_hdc, 240, 0), CLR_INVALID);
   EXPECT_EQ(GetPixel(nullptr, 0, 0), CLR_INVALID);
-  EXPECT_EQ(SetPixel(hdc, INT32_MAX, INT32_MIN, 0), CLR_INVALID);
+  EXPECT_EQ(SetPixel(m_hdc, INT32_MAX, INT32_MIN, 0), CLR_INVALID);
   RECT huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
-  EXPECT_NE(FillRect(hdc, &huge, (HBRUSH)GetStockObject(WHITE_BRUSH)), 0);
+  EXPECT_NE(FillRect(m_hdc, &huge, (HBRUSH)GetStockObject(WHITE_BRUSH)), 0);
   EXPECT_EQ(CountNot(RGB(255, 255, 255), RECT{0, 26, 240, 320}), 0);
-  EXPECT_TRUE(ExtTextOutW(hdc, INT32_MAX - 5, 0, ETO_CLIPPED | ETO_OPAQUE, &huge, u"x", 1, nullptr));
-  ReleaseDC(hwnd, hdc);
+  EXPECT_TRUE(ExtTextOutW(m_hdc, INT32_MAX - 5, 0, ETO_CLIPPED | ETO_OPAQUE, &huge, u"x", 1, nullptr));
 }
 
 /* The colours of a 4-bit BMP file, 0x00RRGGBB, rows top-down. */
@@ -224,17 +207,15 @@ TEST_F(Draw, AFourBitPictureBlitsWithItsSixteenColourPalette) {
   std::vector<uint32_t> expected = ReadBmp4(TONBROOK_SINE_BMP, &w, &h);
   ASSERT_EQ(w, 48);
   ASSERT_EQ(h, 25);
-  HWND hwnd = Top();
-  HDC hdc = GetDC(hwnd);
   HBITMAP picture = LoadBitmapW(plat::ModuleInstance(), MAKEINTRESOURCE(IDB_SINE));
   ASSERT_NE(picture, nullptr);
   BITMAP info;
   EXPECT_EQ(GetObjectW(picture, sizeof info, &info), (int)sizeof info);
   EXPECT_EQ(info.bmWidth, 48);
-  HDC mem = CreateCompatibleDC(hdc);
+  HDC mem = CreateCompatibleDC(m_hdc);
   HGDIOBJ old = SelectObject(mem, picture);
   EXPECT_NE(old, nullptr);
-  EXPECT_TRUE(BitBlt(hdc, 90, 16, 48, 25, mem, 0, 0, SRCCOPY));
+  EXPECT_TRUE(BitBlt(m_hdc, 90, 16, 48, 25, mem, 0, 0, SRCCOPY));
   int wrong = 0;
   for (int y = 0; y < 25; ++y)
     for (int x = 0; x < 48; ++x) wrong += At(90 + x, 42 + y) != plat::gdi::ColorOf(expected[(size_t)y * 48 + x]);
@@ -250,46 +231,42 @@ TEST_F(Draw, AFourBitPictureBlitsWithItsSixteenColourPalette) {
   EXPECT_TRUE(DeleteObject(picture));
   EXPECT_TRUE(DeleteDC(other));
   EXPECT_TRUE(DeleteDC(mem));
-  ReleaseDC(hwnd, hdc);
 }
 
 TEST_F(Draw, AMemoryDcDrawsIntoItsBitmapUntilBlitted) {
-  HWND hwnd = Top();
-  HDC hdc = GetDC(hwnd);
-  HDC mem = CreateCompatibleDC(hdc);
-  HBITMAP bm = CreateCompatibleBitmap(hdc, 10, 8);
+  HDC mem = CreateCompatibleDC(m_hdc);
+  HBITMAP bm = CreateCompatibleBitmap(m_hdc, 10, 8);
   SelectObject(mem, bm);
   RECT rc{0, 0, 10, 8};
   FillRect(mem, &rc, (HBRUSH)GetStockObject(GRAY_BRUSH));
   SetPixel(mem, 9, 7, RGB(9, 8, 7));
   EXPECT_EQ(GetPixel(mem, 10, 0), CLR_INVALID);
   EXPECT_EQ(CountNot(RGB(0, 0, 0)), 0);  // nothing on the screen yet
-  EXPECT_TRUE(BitBlt(hdc, 100, 100, 10, 8, mem, 0, 0, SRCCOPY));
+  EXPECT_TRUE(BitBlt(m_hdc, 100, 100, 10, 8, mem, 0, 0, SRCCOPY));
   EXPECT_EQ(At(100, 126), RGB(128, 128, 128));
   EXPECT_EQ(At(109, 133), RGB(9, 8, 7));
   EXPECT_EQ(CountNot(RGB(0, 0, 0)), 80);
   // Other operations, and a source that runs off the bitmap.
-  EXPECT_TRUE(BitBlt(hdc, 100, 100, 10, 8, mem, 0, 0, DSTINVERT));
+  EXPECT_TRUE(BitBlt(m_hdc, 100, 100, 10, 8, mem, 0, 0, DSTINVERT));
   EXPECT_EQ(At(100, 126), RGB(127, 127, 127));
-  EXPECT_TRUE(BitBlt(hdc, 0, 0, 20, 20, mem, 5, 5, SRCCOPY));
+  EXPECT_TRUE(BitBlt(m_hdc, 0, 0, 20, 20, mem, 5, 5, SRCCOPY));
   EXPECT_EQ(At(4, 28), RGB(9, 8, 7));
   EXPECT_EQ(At(5, 26), RGB(0, 0, 0));
-  EXPECT_FALSE(BitBlt(hdc, 0, 0, 1, 1, mem, 0, 0, 0x00123456));
+  EXPECT_FALSE(BitBlt(m_hdc, 0, 0, 1, 1, mem, 0, 0, 0x00123456));
   // Sizes and places far off the surfaces touch only what lies on them.
   Paper(RGB(0, 0, 0));
-  EXPECT_TRUE(BitBlt(hdc, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, mem, 0, 0, SRCCOPY));
-  EXPECT_TRUE(BitBlt(hdc, 0, 0, INT32_MAX, INT32_MAX, mem, INT32_MAX, INT32_MIN, SRCCOPY));
-  EXPECT_TRUE(PatBlt(hdc, -5, -5, INT32_MAX, INT32_MAX, WHITENESS));
+  EXPECT_TRUE(BitBlt(m_hdc, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, mem, 0, 0, SRCCOPY));
+  EXPECT_TRUE(BitBlt(m_hdc, 0, 0, INT32_MAX, INT32_MAX, mem, INT32_MAX, INT32_MIN, SRCCOPY));
+  EXPECT_TRUE(PatBlt(m_hdc, -5, -5, INT32_MAX, INT32_MAX, WHITENESS));
   EXPECT_EQ(CountNot(RGB(255, 255, 255), RECT{0, 26, 240, 320}), 0);
   RECT wide{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
-  EXPECT_TRUE(DrawFocusRect(hdc, &wide));
-  EXPECT_FALSE(BitBlt(hdc, 0, 0, 1, 1, nullptr, 0, 0, SRCCOPY));
+  EXPECT_TRUE(DrawFocusRect(m_hdc, &wide));
+  EXPECT_FALSE(BitBlt(m_hdc, 0, 0, 1, 1, nullptr, 0, 0, SRCCOPY));
   DeleteDC(mem);
   DeleteObject(bm);
-  ReleaseDC(hwnd, hdc);
 }
 
-TEST_F(Draw, ObjectsGiveThePlatformsResultsOnMisuse) {
+TEST_F(Objects, GiveThePlatformsResultsOnMisuse) {
   EXPECT_EQ(GetStockObject(99), nullptr);
   EXPECT_EQ(CreatePen(42, 1, 0), nullptr);
   EXPECT_EQ(CreateFontIndirectW(nullptr), nullptr);

@@ -6,7 +6,7 @@
 
 namespace {
 
-using Text = wintest::Screen;
+using Text = wintest::Canvas;
 using namespace wintest;
 
 const COLORREF kGrey = RGB(100, 100, 100);
@@ -70,17 +70,15 @@ TEST_F(Text, TheSystemFontIsAboutEightPointsAndItsLogfontMakesNewFonts) {
 }
 
 TEST_F(Text, TransparentTextInItsColourIsCentredInItsRectangle) {
-  HWND hwnd = Top();
-  HDC hdc = GetDC(hwnd);
   HBRUSH grey = CreateSolidBrush(kGrey);
   RECT client{0, 0, 240, 294};
-  FillRect(hdc, &client, grey);
-  SetTextColor(hdc, kWhite);
-  SetBkMode(hdc, TRANSPARENT);
+  FillRect(m_hdc, &client, grey);
+  SetTextColor(m_hdc, kWhite);
+  SetBkMode(m_hdc, TRANSPARENT);
   RECT label{150, 57, 240, 82};  // the main window's label
-  int h = DrawTextW(hdc, u"Frequency (Hz)", -1, &label, DT_SINGLELINE | DT_VCENTER);
+  int h = DrawTextW(m_hdc, u"Frequency (Hz)", -1, &label, DT_SINGLELINE | DT_VCENTER);
   TEXTMETRICW tm;
-  GetTextMetricsW(hdc, &tm);
+  GetTextMetricsW(m_hdc, &tm);
   int top = 57 + (25 - tm.tmHeight) / 2;
   EXPECT_EQ(h, top - 57 + tm.tmHeight);
 
@@ -106,31 +104,28 @@ TEST_F(Text, TransparentTextInItsColourIsCentredInItsRectangle) {
   EXPECT_GT(white, 20);
 
   // An opaque background fills the text's cell with the background colour.
-  FillRect(hdc, &client, grey);
-  SetBkMode(hdc, OPAQUE);
-  SetBkColor(hdc, RGB(0, 0, 255));
-  SetTextColor(hdc, RGB(255, 255, 0));
+  FillRect(m_hdc, &client, grey);
+  SetBkMode(m_hdc, OPAQUE);
+  SetBkColor(m_hdc, RGB(0, 0, 255));
+  SetTextColor(m_hdc, RGB(255, 255, 0));
   SIZE size;
-  GetTextExtentPoint32W(hdc, u"PLAY", 4, &size);
-  EXPECT_TRUE(ExtTextOutW(hdc, 20, 30, 0, nullptr, u"PLAY", 4, nullptr));
+  GetTextExtentPoint32W(m_hdc, u"PLAY", 4, &size);
+  EXPECT_TRUE(ExtTextOutW(m_hdc, 20, 30, 0, nullptr, u"PLAY", 4, nullptr));
   EXPECT_EQ(InkBounds(kGrey, RECT{0, 26, 240, 320}), (RECT{20, 56, 20 + size.cx, 56 + size.cy}));
   EXPECT_EQ(At(20, 56), RGB(0, 0, 255));
-  ReleaseDC(hwnd, hdc);
+  ReleaseDC(m_hwnd, m_hdc);
   DeleteObject(grey);
 }
 
 TEST_F(Text, ExtTextOutOpaqueAndClippedKeepToTheirRectangle) {
-  HWND hwnd = Top();
-  HDC hdc = GetDC(hwnd);
-  SetBkColor(hdc, RGB(0, 255, 0));
-  SetTextColor(hdc, RGB(255, 0, 0));
-  SetBkMode(hdc, TRANSPARENT);
+  SetBkColor(m_hdc, RGB(0, 255, 0));
+  SetTextColor(m_hdc, RGB(255, 0, 0));
+  SetBkMode(m_hdc, TRANSPARENT);
   RECT box{10, 10, 30, 20};
-  EXPECT_TRUE(ExtTextOutW(hdc, 5, 5, ETO_OPAQUE | ETO_CLIPPED, &box, u"Wide text here", 14, nullptr));
+  EXPECT_TRUE(ExtTextOutW(m_hdc, 5, 5, ETO_OPAQUE | ETO_CLIPPED, &box, u"Wide text here", 14, nullptr));
   EXPECT_EQ(InkBounds(RGB(0, 0, 0)), (RECT{10, 36, 30, 46}));
   EXPECT_EQ(At(29, 45), RGB(0, 255, 0));  // below the text's cell
   EXPECT_GT(CountNot(RGB(0, 255, 0), RECT{10, 36, 30, 46}), 0);
-  ReleaseDC(hwnd, hdc);
 }
 
 TEST_F(Text, DrawTextMeasuresAlignsAndTakesPrefixes) {

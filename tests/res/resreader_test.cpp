@@ -274,21 +274,14 @@ TEST(Dib, DecodesBottomUpAndTopDownRowsThroughThePalette) {
 
 TEST(Dib, RefusesOtherFormatsAndMissingRows) {
   Bytes rows(8, 0);
-  Bytes truecolour = Dib(2, 2, 24, 1, rows);
-  EXPECT_FALSE(plat::res::DecodeDib(truecolour.data(), truecolour.size()));
-  Bytes tooManyColours = Dib(2, 2, 1, 3, rows);
-  EXPECT_FALSE(plat::res::DecodeDib(tooManyColours.data(), tooManyColours.size()));
-  Bytes shortRows = Dib(2, 2, 4, 0, Bytes(7, 0));
-  EXPECT_FALSE(plat::res::DecodeDib(shortRows.data(), shortRows.size()));
-  Bytes huge = Dib(0x7FFFFFFF, 0x7FFFFFFF, 8, 0, rows);
-  EXPECT_FALSE(plat::res::DecodeDib(huge.data(), huge.size()));
-  Bytes empty = Dib(0, 2, 4, 0, rows);
-  EXPECT_FALSE(plat::res::DecodeDib(empty.data(), empty.size()));
+  // True colour, more colours than the bits allow, rows cut short, too large, empty.
+  const Bytes refused[] = {Dib(2, 2, 24, 1, rows), Dib(2, 2, 1, 3, rows), Dib(2, 2, 4, 0, Bytes(7, 0)),
+                           Dib(0x7FFFFFFF, 0x7FFFFFFF, 8, 0, rows), Dib(0, 2, 4, 0, rows)};
+  for (const Bytes &dib : refused) EXPECT_FALSE(plat::res::DecodeDib(dib.data(), dib.size())) << &dib - refused;
   // An icon image needs its mask after the colour rows.
-  Bytes noMask = Dib(2, 4, 4, 0, rows);
-  EXPECT_FALSE(plat::res::DecodeIconImage(noMask.data(), noMask.size()));
-  Bytes odd = Dib(2, 3, 4, 0, Bytes(16, 0));
-  EXPECT_FALSE(plat::res::DecodeIconImage(odd.data(), odd.size()));
+  const Bytes maskless[] = {Dib(2, 4, 4, 0, rows), Dib(2, 3, 4, 0, Bytes(16, 0))};
+  for (const Bytes &image : maskless)
+    EXPECT_FALSE(plat::res::DecodeIconImage(image.data(), image.size())) << &image - maskless;
 }
 
 Bytes IconGroup(WORD imageId) {

@@ -51,14 +51,15 @@ class Find : public ::testing::Test {
   std::string m_tmpdir;
 };
 
-/* Starts the peer program; with out, its standard output is a pipe. */
-pid_t Spawn(const char *mode, const char *cls, const char *title, int *out = nullptr) {
+/* Starts the peer program; with out, its standard output (or the given
+ * descriptor) is a pipe. */
+pid_t Spawn(const char *mode, const char *cls, const char *title, int *out = nullptr, int fd = 1) {
+  int fds[2] = {-1, -1};
+  if (out && pipe(fds) != 0) return -1;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  int fds[2] = {-1, -1};
   if (out) {
-    if (pipe(fds) != 0) return -1;
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], fd);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
   }
   char *argv[] = {(char *)USER_PEER, (char *)mode, (char *)cls, (char *)title, nullptr};
@@ -254,22 +255,13 @@ TEST_F(Find, NothingIsAnsweredToAnotherUser) {
 /* Runs the peer with standard error captured: its exit code and what it
  * wrote there. */
 int PeerWithStderr(const char *mode, const char *cls, const char *title, std::string *err) {
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  char *argv[] = {(char *)USER_PEER, (char *)mode, (char *)cls, (char *)title, nullptr};
-  pid_t pid = -1;
-  int rc = posix_spawn(&pid, USER_PEER, &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
+  int fd = -1;
+  pid_t pid = Spawn(mode, cls, title, &fd, 2);
   char buf[512];
   ssize_t n;
-  while ((n = read(fds[0], buf, sizeof buf)) > 0) err->append(buf, (size_t)n);
-  close(fds[0]);
-  return rc == 0 ? ExitCode(pid) : -1;
+  while (fd >= 0 && (n = read(fd, buf, sizeof buf)) > 0) err->append(buf, (size_t)n);
+  if (fd >= 0) close(fd);
+  return pid > 0 ? ExitCode(pid) : -1;
 }
 
 TEST_F(Find, AnUnsafeRuntimeDirectoryIsNotUsedButAPrivateOneInstead) {

@@ -45,10 +45,7 @@ TEST_F(Windows, CreationRunsTheHandlersBeforeItReturns) {
   // The default place of a top-level window: below the navigation bar.
   RECT rc;
   ASSERT_TRUE(GetWindowRect(hwnd, &rc));
-  EXPECT_EQ(rc.left, 0);
-  EXPECT_EQ(rc.top, 26);
-  EXPECT_EQ(rc.right, 240);
-  EXPECT_EQ(rc.bottom, 320);
+  EXPECT_EQ(rc, (RECT{0, 26, 240, 320}));
   ASSERT_TRUE(GetClientRect(hwnd, &rc));
   EXPECT_EQ(rc.right, 240);
   EXPECT_EQ(rc.bottom, 294);
@@ -158,10 +155,7 @@ TEST_F(Windows, GeometryTextAndWords) {
   EXPECT_EQ(GetDlgCtrlID(kid), 42);
   RECT rc;
   GetWindowRect(kid, &rc);
-  EXPECT_EQ(rc.left, 10);
-  EXPECT_EQ(rc.top, 46);
-  EXPECT_EQ(rc.right, 40);
-  EXPECT_EQ(rc.bottom, 86);
+  EXPECT_EQ(rc, (RECT{10, 46, 40, 86}));
 
   g_seen.clear();
   EXPECT_TRUE(MoveWindow(top, 0, 26, 240, 268, FALSE));

@@ -35,7 +35,6 @@ sys.path.insert(0, os.path.join(HERE, "..", "desktop"))
 import desktop_test as desk  # noqa: E402
 
 SKIP = 77
-GREY = (100, 100, 100)
 
 # Places on the handheld's screen (navigation bar included).
 SQUARE = (40, 26 + 139 + 12)
@@ -72,12 +71,9 @@ def skip(message):
 
 
 def find_wine():
-    for name in ("wine64", "wine"):
-        if shutil.which(name):
-            return shutil.which(name)
-    if os.access("/usr/lib/wine/wine64", os.X_OK):
-        return "/usr/lib/wine/wine64"
-    return None
+    """Wine's loader on PATH, else where Debian keeps it; None when there is none."""
+    found = shutil.which("wine64") or shutil.which("wine")
+    return found or ("/usr/lib/wine/wine64" if os.access("/usr/lib/wine/wine64", os.X_OK) else None)
 
 
 def read_bmp(path):
@@ -92,12 +88,6 @@ def read_bmp(path):
         row = data[offset + (height - 1 - y) * stride:]
         rows.append([(row[3 * x + 2], row[3 * x + 1], row[3 * x]) for x in range(width)])
     return rows
-
-
-def samples(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    return list(struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2]))
 
 
 class Wine:
@@ -160,23 +150,20 @@ def linux_shots(program, display, out):
     os.makedirs(runtime, mode=0o700, exist_ok=True)
     env = desk.x11_env(display, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=os.path.join(out, "linux-sound.raw"),
                        XDG_RUNTIME_DIR=runtime)
-    proc = subprocess.Popen([program], env=env)
+    proc = None
     try:
-        wid = desk.find_window(env, "Tonbrook")
-        desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == GREY, "the grey Linux window")
+        proc, wid = desk.start_tonbrook(program, env)
 
         def shot():
             rows = desk.shot(env, wid)[2]
             return [[rows[desk.SCALE * y][desk.SCALE * x] for x in range(240)] for y in range(320)]
 
         def tap(x, y):
-            subprocess.run(["xdotool", "mousemove", "--window", wid, str(x * desk.SCALE + 1),
-                            str(y * desk.SCALE + 1), "click", "1"], env=env, check=True, timeout=30)
+            desk.tap(env, wid, (x, y))
             time.sleep(0.5)
 
         def key(name):
-            subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
-            subprocess.run(["xdotool", "key", name], env=env, check=True, timeout=30)
+            desk.key(env, wid, name)
             time.sleep(0.5)
 
         start = shot()
@@ -189,9 +176,7 @@ def linux_shots(program, display, out):
         proc.wait(timeout=30)
         return start, noise, about
     finally:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
+        desk.stop(proc)
 
 
 def in_areas(x, y, areas):
@@ -222,45 +207,19 @@ def compare(name, linux, wine, text_areas, out):
     print("ok: %s looks as on Linux" % name)
 
 
-def segments(recorded):
-    """The stretches of sound between the silences (runs of 64 zero samples or more)."""
-    parts, start, zeros = [], None, 0
-    for i, sample in enumerate(recorded + [0] * 64):
-        zeros = zeros + 1 if sample == 0 else 0
-        if sample != 0 and start is None:
-            start = i
-        if zeros == 64 and start is not None:
-            parts.append(recorded[start:i - 63])
-            start = None
-    return parts
-
-
-def played(part, loop, what):
-    """How many samples from the start of part follow loop pass after pass,
-    in the phase its first samples give."""
-    size = len(loop)
-    phase = next((p for p in range(size) if all(part[j] == loop[(p + j) % size] for j in range(32))), None)
-    if phase is None:
-        desk.fail("the sound does not start as the %s's loop does" % what)
-    n = 0
-    while n < len(part) and part[n] == loop[(phase + n) % size]:
-        n += 1
-    return n, phase
-
-
 def check_recording(recorded, sine, square, higher):
     """First the sine's loop (the waveform at start) until STOP; then the
     square's pass after pass, and after at most one pass in which the buffer
     changed, the square's at the next frequency to the next STOP."""
-    parts = segments(recorded)
+    parts = desk.segments(recorded)
     if len(parts) != 2:
         desk.fail("expected two stretches of sound with silence between, got %d" % len(parts))
     size = len(sine)
-    n, _ = played(parts[0], sine, "sine")
+    n, _ = desk.played(parts[0], sine, "sine")
     if n != len(parts[0]) or n < 3 * size:
         desk.fail("%d samples of sound, the first %d of them the sine's loop" % (len(parts[0]), n))
     body = parts[1]
-    n, phase = played(body, square, "square")
+    n, phase = desk.played(body, square, "square")
     if n < 3 * size:
         desk.fail("only %d samples of the square's loop before a difference" % n)
     change = (phase + n) // size * size + size - phase  # the pass after the one that changed
@@ -358,7 +317,7 @@ def main():
     for waveform, frequency in (("sine", "500"), ("square", "500"), ("square", "501")):
         path = os.path.join(out, "%s-%s.raw" % (waveform, frequency))
         subprocess.run([render, waveform, frequency, "--raw", "-q", "-o", path], check=True)
-        loops.append(samples(path))
+        loops.append(desk.samples(path))
 
     server, display = desk.start_xvfb()
     wine = Wine(wine_program, build, display)
@@ -389,7 +348,7 @@ def main():
 
         if not os.path.exists(wine.recording):
             desk.fail("Wine wrote no sound through ALSA's file plugin")
-        check_recording(samples(wine.recording), *loops)
+        check_recording(desk.samples(wine.recording), *loops)
         for name, linux_rows, path in zip(("start", "noise", "about"), reference, shots):
             compare(name, linux_rows, read_bmp(path), ABOUT_AREAS if name == "about" else TEXT_AREAS, out)
         check_moved_about(shots[2], moved)
