@@ -28,7 +28,6 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import desktop_test as desk  # noqa: E402
 
 RATE = 44100
-SCALE = 2
 WINDOW = 512  # samples that must match the loop at one offset
 
 
@@ -102,16 +101,10 @@ class Pulse:
         return listing.count('application.process.id = "%d"' % pid)
 
 
-def samples(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    return list(memoryview(data[: len(data) // 2 * 2]).cast("h"))
-
-
 def loop_heard_at(path, loop):
     """The second of the recording at which WINDOW samples in a row are the
     loop's (from any offset in it), or None."""
-    rec = samples(path)
+    rec = desk.samples(path)
     doubled = loop + loop[:WINDOW]
     starts = {}
     for i in range(len(loop)):
@@ -168,7 +161,7 @@ def wakes_off_the_ui_thread(pid):
 def loop_of(render, out, *args):
     path = os.path.join(out, "loop.raw")
     subprocess.run([render, *args, "--raw", "-q", "-o", path], check=True)
-    return samples(path)
+    return desk.samples(path)
 
 
 def render_survives_the_server(pulse, render, out):
@@ -185,11 +178,6 @@ def render_survives_the_server(pulse, render, out):
         desk.fail("tonbrook-render --play ended with %d: %r" % (play.returncode, errors))
 
 
-def tap(env, wid, x, y):
-    subprocess.run(["xdotool", "mousemove", "--window", wid, str(x * SCALE + 1), str(y * SCALE + 1),
-                    "click", "1"], env=env, check=True, timeout=30)
-
-
 def app_survives_the_server(pulse, program, render, out):
     """Tonbrook plays Square; STOP and PLAY during the outage; the loop comes
     back with the server; then ten seconds stopped."""
@@ -204,8 +192,8 @@ def app_survives_the_server(pulse, program, render, out):
         wid = desk.find_window(env, "Tonbrook")
         desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == (100, 100, 100), "the grey window")
         play_button = (190, 26 + 180 + 30)
-        tap(env, wid, 40, 26 + 139 + 12)  # Square
-        tap(env, wid, *play_button)
+        desk.tap(env, wid, (40, 26 + 139 + 12))  # Square
+        desk.tap(env, wid, play_button)
         time.sleep(1)
         before = ticks(app.pid)
         time.sleep(3)
@@ -214,16 +202,16 @@ def app_survives_the_server(pulse, program, render, out):
 
         pulse.kill()
         time.sleep(1)
-        tap(env, wid, *play_button)  # STOP
+        desk.tap(env, wid, play_button)  # STOP
         time.sleep(0.5)
-        tap(env, wid, *play_button)  # PLAY
+        desk.tap(env, wid, play_button)  # PLAY
         time.sleep(1)
         if app.poll() is not None or desk.shot(env, wid)[2] != playing_shot:
             desk.fail("Tonbrook: STOP and PLAY without the server changed the screen (a message box?)")
         print("ok: Tonbrook: STOP and PLAY during the outage raise no message box")
         check_back_in_time(pulse, app.pid, loop, "Tonbrook")
 
-        tap(env, wid, *play_button)  # STOP
+        desk.tap(env, wid, play_button)  # STOP
         time.sleep(1)
         before, woken = ticks(app.pid), wakes_off_the_ui_thread(app.pid)
         time.sleep(10)
