@@ -32,8 +32,11 @@ static inline void PutSample(SHORT *pBuf, int i, int32_t v) {
  * compiler can keep its registers and vectors, then stored with PutSamples. */
 #define SAMPLE_CHUNK 64
 
-/* Stores n samples from pv as samples i0 to i0 + n - 1, in ascending order. */
+/* Stores n samples from pv as samples i0 to i0 + n - 1, in ascending order.
+ * The stores are atomic and so one at a time; unrolled, the loop's own
+ * counting costs less than the stores. */
 static inline void PutSamples(SHORT *pBuf, int i0, const int32_t *pv, int n) {
+#pragma GCC unroll 8
   for (int j = 0; j < n; j++) PutSample(pBuf, i0 + j, pv[j]);
 }
 
