@@ -262,7 +262,13 @@ async function run() {
   const { instance } = await WebAssembly.instantiateStreaming(fetch('tonbrook.wasm'), imports);
   exports = instance.exports;
   asyncify.attach(exports);
-  wave.onPasses = (n) => exports?.tonbrook_wave_passes(n);
+  // The worklet's passes move the wave device on, which may post its
+  // notifications: a wait in progress ends for them.
+  wave.onPasses = (n) => {
+    if (!exports) return;
+    exports.tonbrook_wave_passes(n);
+    wake?.();
+  };
   const watcher = setInterval(() => wave.watch(memory()), 10);
 
   const at = (event) => {
