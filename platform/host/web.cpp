@@ -12,8 +12,11 @@
  * input came or the time is up. So GetMessageW, modal loops and message
  * boxes keep their blocking shape.
  *
- * The program's start-up is here too: main() runs its WinMain on this
- * backend, which is the system backend of the browser build.
+ * The program's start-up is here too: tonbrook_start runs its WinMain on
+ * this backend, which is the system backend of the browser build. The
+ * module is a reactor (the page calls _initialize once, for the static
+ * constructors, then tonbrook_start): a command module would run them
+ * again, and the destructors, around every call the page makes into it.
  */
 #include <limits.h>
 #include <time.h>
@@ -125,7 +128,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLin
 
 /* Starts the program as the handheld's runtime does: the graphics layer and
  * the system's controls, then its WinMain; returns its exit code. */
-int main() {
+extern "C" TONBROOK_EXPORT("tonbrook_start") int TonbrookStart() {
   static WCHAR noCommandLine[] = u"";
   gdi::Install();
   controls::Install();
