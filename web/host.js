@@ -270,6 +270,8 @@ async function run() {
           rgba[i * 4 + 3] = 0xff;
         }
         context2d.putImageData(image, 0, 0);
+        // The first frame's time since navigation, for measuring the start.
+        if (!performance.getEntriesByName('tonbrook-first-frame').length) performance.mark('tonbrook-first-frame');
       },
       wait: asyncify.wrap((ms) => new Promise((resolve) => {
         const timer = ms >= 0 ? setTimeout(() => { wake = null; resolve(0); }, ms) : 0;
