@@ -13,12 +13,16 @@ without moving the position.
 Then runs the site's own tonbrook.wasm and the Linux build's program (in
 Xvfb, on SDL's plain framebuffer at 2x) through the same taps and keys: after
 each step the page's screen is the Linux screen pixel for pixel; File ->
-Exit ends both, and the page says so.
+Exit ends both, and the page says so. Chromium plays into a PulseAudio
+null sink at 44100 Hz of a server of the check's own, recorded with parec:
+after PLAY the recording holds the loop buffer (the Linux build's
+tonbrook-render of the same wave) sample for sample, loop after loop.
 
-    host_check.py SITE HOST-CHECK.wasm LINUX-TONBROOK
+    host_check.py SITE HOST-CHECK.wasm LINUX-TONBROOK LINUX-TONBROOK-RENDER
 
 Exits 77, saying why, when Chromium or python3-websocket is missing, or
-Chromium cannot start, or Xvfb, xdotool or xwd is missing."""
+Chromium cannot start, or Xvfb, xdotool or xwd is missing; says so and
+leaves out the sound when PulseAudio cannot start."""
 import functools
 import http.server
 import json
@@ -33,6 +37,9 @@ import urllib.request
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "desktop"))
 import desktop_test as desk  # noqa: E402
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "wave"))
+import pulse_test  # noqa: E402
 
 WINDOW = (500, 700)  # the page: room for the screen at 2x, 480 x 640, at (10, 30)
 SCALE, LEFT, TOP = 2, 10, 30
@@ -78,7 +85,10 @@ class DevTools:
         while text not in self.console:
             if time.monotonic() > end:
                 raise RuntimeError(f"no {text!r} on the console; it has {self.console}")
-            self.evaluate("0")
+            try:
+                self.evaluate("0")
+            except RuntimeError:  # the page is navigating: its messages come all the same
+                pass
             time.sleep(0.05)
 
 
@@ -206,6 +216,8 @@ PROGRAM_STEPS = [
     ("the up arrow tapped", ("tap", 221, 127)),
     ("PLAY tapped", ("tap", 189, 237)),
 ]
+PLAYING = ["sine", "501"]  # tonbrook-render's words for the loop then playing
+LOOPS_HEARD = 3
 EXIT_TAPS = [(20, 307), (20, 283)]  # File, then Exit on its pop-up
 
 
@@ -257,8 +269,24 @@ def linux_screens(program, tmp):
         server.wait()
 
 
-def check_program(page, url, screens, linux_ended):
-    """The same steps on the page as on Linux; failures."""
+def loops_recorded(path, loop):
+    """How many loops in a row the recording holds, sample for sample, from
+    where it first has 512 samples of the loop."""
+    at = pulse_test.loop_heard_at(path, loop)
+    if at is None:
+        return 0
+    recorded = pulse_test.samples(path)[round(at * pulse_test.RATE):]
+    offset = next(i for i in range(len(loop)) if (loop + loop)[i:i + pulse_test.WINDOW] ==
+                  recorded[:pulse_test.WINDOW])
+    n = 0
+    while n < len(recorded) and recorded[n] == loop[(offset + n) % len(loop)]:
+        n += 1
+    return n // len(loop)
+
+
+def check_program(page, url, screens, linux_ended, recording, loop):
+    """The same steps on the page as on Linux, and the sound recorded while
+    it plays (when there is a recording); failures."""
     failures = []
     page.call("Page.navigate", url=url)
 
@@ -291,6 +319,14 @@ def check_program(page, url, screens, linux_ended):
             i = wrong[0]
             failures.append(f"{what}: {len(wrong)} pixels differ from the Linux screen, first ({i % 240},{i // 240}):"
                             f" {got[i]}, not {expected[i]}")
+    if recording:
+        end = time.monotonic() + 20
+        while loops_recorded(recording, loop) < LOOPS_HEARD and time.monotonic() < end:
+            time.sleep(0.5)
+        heard = loops_recorded(recording, loop)
+        if heard < LOOPS_HEARD:
+            failures.append(f"PLAY: the sink recorded {heard} loops of {' '.join(PLAYING)} in a row, not"
+                            f" {LOOPS_HEARD}")
     for x, y in EXIT_TAPS:
         tap(x, y)
         time.sleep(0.3)
@@ -306,7 +342,7 @@ def check_program(page, url, screens, linux_ended):
 
 
 def main():
-    site, module, program = sys.argv[1:4]
+    site, module, program, render = sys.argv[1:5]
     try:
         import websocket
     except ImportError:
@@ -319,6 +355,11 @@ def main():
             return skip(f"no {tool} for the Linux program's screens")
     with tempfile.TemporaryDirectory() as tmp:
         screens, linux_ended = linux_screens(program, tmp)
+        loop = pulse_test.loop_of(render, tmp, *PLAYING)
+        pulse = pulse_test.Pulse(os.path.join(tmp, "pulse"))
+        recording = pulse.start() if shutil.which("pulseaudio") and shutil.which("parec") else None
+        if not recording:
+            print("host_check: NOT CHECKED: the sound, since PulseAudio does not start here", file=sys.stderr)
         root = os.path.join(tmp, "site")
         shutil.copytree(site, root)
         shutil.copy(module, os.path.join(root, "tonbrook.wasm"))
@@ -331,8 +372,9 @@ def main():
         profile = os.path.join(tmp, "profile")
         browser = subprocess.Popen(
             [chromium, "--headless=new", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
-             f"--user-data-dir={profile}", "--remote-debugging-port=0", "about:blank"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+             "--autoplay-policy=no-user-gesture-required", f"--user-data-dir={profile}",
+             "--remote-debugging-port=0", "about:blank"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=pulse.env if recording else None)
         try:
             port_file = os.path.join(profile, "DevToolsActivePort")
             end = time.monotonic() + 60
@@ -351,7 +393,7 @@ def main():
                 return DevTools(f"ws://127.0.0.1:{port}/devtools/page/{target}", websocket)
             failures = check(page, url, open_page) + check_worklet(page, url)
             failures += check_program(page, f"http://127.0.0.1:{program_server.server_address[1]}/", screens,
-                                      linux_ended)
+                                      linux_ended, recording, loop)
         finally:
             browser.terminate()
             try:
@@ -361,6 +403,7 @@ def main():
                 browser.wait()
             server.shutdown()
             program_server.shutdown()
+            pulse.stop()
     for failure in failures:
         print(f"host_check: {failure}", file=sys.stderr)
     print("host_check: " + ("FAILED" if failures else "screen, stylus and keys reach the page and the module;"
