@@ -17,6 +17,8 @@
 //            when it ends), tonbrook_unwind_buffer() -> address of
 //            kUnwindBytes bytes for asyncify, tonbrook_input(kind, x, y,
 //            key, ctrl), tonbrook_wave_passes(n), and asyncify's four.
+//            The host calls the last two only from inside wait, as it
+//            returns (see Asyncify).
 const kWidth = 240;
 const kHeight = 320;
 const kUnwindBytes = 65536;

@@ -1,7 +1,7 @@
 /*
  * kernel/lock.h - the platform's threading words: a mutex, its scoped hold
- * and a hold that can be let go and taken again, a condition to wait on,
- * and the identity of a thread.
+ * (and, with threads, a hold that can be let go and taken again), a
+ * condition to wait on, and the identity of a thread.
  *
  * Builds with threads use the standard library's. A build without threads
  * (the browser's, configured with TONBROOK_NO_THREADS, whose C++ library has
@@ -35,15 +35,6 @@ class Guard {
   explicit Guard(Mutex &) {}
   Guard(const Guard &) = delete;
   Guard &operator=(const Guard &) = delete;
-};
-
-class Hold {
- public:
-  explicit Hold(Mutex &) {}
-  Hold(const Hold &) = delete;
-  Hold &operator=(const Hold &) = delete;
-  void lock() {}
-  void unlock() {}
 };
 
 /* Only told: with one thread nothing waits on it. */
