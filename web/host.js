@@ -12,9 +12,13 @@
 //                        wave_play(ptr, bytes)  loops the 16-bit samples
 //                        wave_stop()
 //   imports "wasi_snapshot_preview1": the calls below
-//   exports: memory, _start, tonbrook_unwind_buffer() -> address of
+//   exports: memory, _initialize (a reactor's: the static constructors),
+//            tonbrook_start() -> exit code (the program, which returns
+//            when it ends), tonbrook_unwind_buffer() -> address of
 //            kUnwindBytes bytes for asyncify, tonbrook_input(kind, x, y,
 //            key, ctrl), tonbrook_wave_passes(n), and asyncify's four.
+//            The host calls the last two only from inside wait, as it
+//            returns (see Asyncify).
 const kWidth = 240;
 const kHeight = 320;
 const kUnwindBytes = 65536;
@@ -49,7 +53,10 @@ function fit() {
 // Asyncify: an import that has to wait gives a promise; the module unwinds
 // its stack into the unwind buffer and returns, the host waits, then
 // rewinds, and the call starts again and lands back in the import, which
-// now returns the promise's value.
+// now returns the promise's value. While the module is unwound its stack in
+// memory is kept as it was, but not in use: nothing may call into it then.
+// What the page has for it meanwhile (input, the worklet's passes) waits in
+// a queue that the import hands over as it returns, from inside the module.
 class Asyncify {
   constructor() {
     this.exports = null;
@@ -57,6 +64,16 @@ class Asyncify {
     this.pending = null;
     this.value = 0;
     this.rewinding = false;
+    this.calls = [];
+  }
+
+  // Calls into the module at the end of the wait in progress.
+  later(call) {
+    this.calls.push(call);
+  }
+
+  deliver() {
+    while (this.calls.length) this.calls.shift()();
   }
 
   attach(exports) {
@@ -72,6 +89,7 @@ class Asyncify {
       if (this.rewinding) {
         this.exports.asyncify_stop_rewind();
         this.rewinding = false;
+        this.deliver();
         return this.value;
       }
       const result = fn(...args);
@@ -209,7 +227,17 @@ function wasiImports(memory) {
     },
     fd_close: () => kBadFile,
     fd_seek: () => kBadFile,
-    fd_fdstat_get: () => kBadFile,
+    // Standard output and error are a terminal's, so the C library writes
+    // them line by line; there are no other files.
+    fd_fdstat_get: (fd, stat) => {
+      if (fd !== 1 && fd !== 2) return kBadFile;
+      const kCharacterDevice = 2;
+      view().setUint8(stat, kCharacterDevice);
+      view().setUint16(stat + 2, 0, true);
+      view().setBigUint64(stat + 8, 0n, true);
+      view().setBigUint64(stat + 16, 0n, true);
+      return kSuccess;
+    },
     proc_exit: (code) => {
       throw new Exit(code);
     },
@@ -223,10 +251,10 @@ async function run() {
   let wake = null;
   const memory = () => exports.memory;
 
-  // Input goes to the module at once; a wait in progress ends with it.
+  // Input goes to the module as its wait ends, which it makes end now.
   const input = (kind, x, y, key, ctrl) => {
     if (!exports) return;
-    exports.tonbrook_input(kind, x, y, key, ctrl ? 1 : 0);
+    asyncify.later(() => exports.tonbrook_input(kind, x, y, key, ctrl ? 1 : 0));
     wake?.();
   };
 
@@ -244,6 +272,8 @@ async function run() {
           rgba[i * 4 + 3] = 0xff;
         }
         context2d.putImageData(image, 0, 0);
+        // The first frame's time since navigation, for measuring the start.
+        if (!performance.getEntriesByName('tonbrook-first-frame').length) performance.mark('tonbrook-first-frame');
       },
       wait: asyncify.wrap((ms) => new Promise((resolve) => {
         const timer = ms >= 0 ? setTimeout(() => { wake = null; resolve(0); }, ms) : 0;
@@ -262,7 +292,13 @@ async function run() {
   const { instance } = await WebAssembly.instantiateStreaming(fetch('tonbrook.wasm'), imports);
   exports = instance.exports;
   asyncify.attach(exports);
-  wave.onPasses = (n) => exports?.tonbrook_wave_passes(n);
+  // The worklet's passes move the wave device on, which may post its
+  // notifications: a wait in progress ends for them.
+  wave.onPasses = (n) => {
+    if (!exports) return;
+    asyncify.later(() => exports.tonbrook_wave_passes(n));
+    wake?.();
+  };
   const watcher = setInterval(() => wave.watch(memory()), 10);
 
   const at = (event) => {
@@ -297,7 +333,8 @@ async function run() {
   window.addEventListener('keyup', key(kInput.keyUp));
 
   try {
-    await asyncify.run(() => exports._start());
+    exports._initialize();
+    await asyncify.run(() => exports.tonbrook_start());
   } catch (error) {
     if (!(error instanceof Exit)) throw error;
   } finally {

@@ -14,8 +14,9 @@
  * Choosing a backend: the program's start-up installs one with Use() before it
  * enters WinMain (the desktop backend for a normal run, the headless one when
  * TONBROOK_HOST=headless). Tests install the headless backend through
- * host/headless.h. With nothing installed the system backend serves: the
- * monotonic clock, a real wait, and no desktop window.
+ * host/headless.h. With nothing installed the system backend serves: on a
+ * machine with threads the monotonic clock, a real wait and no desktop
+ * window (host/system.cpp); in the browser the page (host/web.cpp).
  */
 #ifndef TONBROOK_PLATFORM_HOST_H
 #define TONBROOK_PLATFORM_HOST_H
@@ -48,6 +49,9 @@ class Backend {
    * button at once, so that the program can go on and end. */
   virtual bool Unattended() { return false; }
 };
+
+/* A new system backend: the one Current() gives while none is installed. */
+std::shared_ptr<Backend> SystemBackend();
 
 /* The backend in use (the system backend when none was installed). A
  * caller on another thread keeps it alive while it uses it. */

@@ -4,13 +4,14 @@
 #include "user/accel.h"
 
 #include <memory>
-#include <mutex>
 #include <unordered_map>
+
+#include "kernel/lock.h"
 
 namespace plat::user {
 namespace {
 
-std::mutex g_lock;
+Mutex g_lock;
 std::unordered_map<HACCEL, std::unique_ptr<AccelTable>> g_tables;
 
 bool Down(int vk) { return GetKeyState(vk) < 0; }
@@ -36,13 +37,13 @@ HACCEL MakeAccelTable(std::vector<ACCEL> entries) {
   if (entries.empty()) return nullptr;
   auto table = std::make_unique<AccelTable>(AccelTable{std::move(entries)});
   HACCEL handle = (HACCEL)table.get();
-  std::lock_guard<std::mutex> hold(g_lock);
+  Guard hold(g_lock);
   g_tables[handle] = std::move(table);
   return handle;
 }
 
 const AccelTable *FromAccel(HACCEL haccel) {
-  std::lock_guard<std::mutex> hold(g_lock);
+  Guard hold(g_lock);
   auto it = g_tables.find(haccel);
   return it == g_tables.end() ? nullptr : it->second.get();
 }
@@ -59,7 +60,7 @@ HACCEL CreateAcceleratorTableW(LPACCEL paccel, int cAccel) {
 
 /* Frees a table. FALSE for a handle that is no table. */
 BOOL DestroyAcceleratorTable(HACCEL hAccel) {
-  std::lock_guard<std::mutex> hold(g_lock);
+  plat::Guard hold(g_lock);
   return g_tables.erase(hAccel) ? TRUE : FALSE;
 }
 

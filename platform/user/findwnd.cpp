@@ -492,12 +492,7 @@ using namespace plat::user;
  * looks for them finds this one (see the top of this file). */
 HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
   if (lpClassName && IS_INTRESOURCE(lpClassName)) return nullptr;
-  for (HWND top : TopLevelWindows()) {
-    Window *w = FromHandle(top);
-    if (lpClassName && w->cls->name != lpClassName) continue;
-    if (lpWindowName && w->text != lpWindowName) continue;
-    return top;
-  }
+  if (HWND own = FindOwnWindow(lpClassName, lpWindowName)) return own;
   if (!lpClassName || !lpWindowName) return nullptr;
   return FindOrClaim(lpClassName, lpWindowName);
 }

@@ -3,9 +3,7 @@
  * posted messages, host input, the quit request, then the synthesised
  * WM_PAINT and WM_TIMER, taken in that order.
  */
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 
 #include "host/host.h"
 #include "user/user.h"
@@ -30,8 +28,8 @@ struct Input {
   DWORD time;
 };
 
-std::mutex g_lock;
-std::condition_variable g_sentDone;
+Mutex g_lock;
+Condition g_sentDone;
 std::deque<MSG> g_posted;
 std::deque<Input> g_input;
 std::deque<Sent *> g_sent;
@@ -43,7 +41,7 @@ void ProcessSent() {
   for (;;) {
     Sent *sent;
     {
-      std::lock_guard<std::mutex> hold(g_lock);
+      Guard hold(g_lock);
       if (g_sent.empty()) return;
       sent = g_sent.front();
       g_sent.pop_front();
@@ -53,7 +51,7 @@ void ProcessSent() {
                                          sent->lParam)
                        : 0;
     {
-      std::lock_guard<std::mutex> hold(g_lock);
+      Guard hold(g_lock);
       sent->result = result;
       sent->done = true;
     }
@@ -62,7 +60,7 @@ void ProcessSent() {
 }
 
 bool TakePosted(MSG *msg, HWND filter, UINT min, UINT max, bool remove) {
-  std::lock_guard<std::mutex> hold(g_lock);
+  Guard hold(g_lock);
   for (auto it = g_posted.begin(); it != g_posted.end(); ++it) {
     if (MatchesRange(it->message, min, max) && MatchesWindow(filter, it->hwnd)) {
       *msg = *it;
@@ -79,7 +77,7 @@ bool TakeInput(MSG *msg, HWND filter, UINT min, UINT max, bool remove) {
   for (;;) {
     Input in;
     {
-      std::lock_guard<std::mutex> hold(g_lock);
+      Guard hold(g_lock);
       if (g_input.empty()) return false;
       in = g_input.front();
     }
@@ -92,7 +90,7 @@ bool TakeInput(MSG *msg, HWND filter, UINT min, UINT max, bool remove) {
       if (!remove) return true;
     }
     {
-      std::lock_guard<std::mutex> hold(g_lock);
+      Guard hold(g_lock);
       g_input.pop_front();
     }
     if (resolved) {
@@ -103,7 +101,7 @@ bool TakeInput(MSG *msg, HWND filter, UINT min, UINT max, bool remove) {
 }
 
 bool TakeQuit(MSG *msg, UINT min, UINT max, bool remove) {
-  std::lock_guard<std::mutex> hold(g_lock);
+  Guard hold(g_lock);
   if (!g_quit || !MatchesRange(WM_QUIT, min, max)) return false;
   *msg = MSG{nullptr, WM_QUIT, (WPARAM)(LONG_PTR)g_quitCode, 0, (DWORD)host::Current()->Now(), {}};
   if (remove) g_quit = false;
@@ -126,7 +124,7 @@ bool Take(MSG *msg, HWND filter, UINT min, UINT max, bool remove) {
 }
 
 bool PendingSent() {
-  std::lock_guard<std::mutex> hold(g_lock);
+  Guard hold(g_lock);
   return !g_sent.empty();
 }
 
@@ -139,19 +137,19 @@ bool MatchesRange(UINT message, UINT min, UINT max) {
 void PostInput(InputKind kind, int a, int b) {
   NoteAsyncInput(kind, a);
   {
-    std::lock_guard<std::mutex> hold(g_lock);
+    Guard hold(g_lock);
     g_input.push_back(Input{kind, a, b, (DWORD)host::Current()->Now()});
   }
   host::Current()->Wake();
 }
 
 void ForgetQueuedFor(HWND hwnd) {
-  std::lock_guard<std::mutex> hold(g_lock);
+  Guard hold(g_lock);
   std::erase_if(g_posted, [&](const MSG &m) { return m.hwnd == hwnd; });
 }
 
 void ForgetQueue() {
-  std::lock_guard<std::mutex> hold(g_lock);
+  Guard hold(g_lock);
   g_posted.clear();
   g_input.clear();
   g_quit = false;
@@ -162,21 +160,29 @@ void ForgetQueue() {
 
 using namespace plat::user;
 
-/* Runs the window's handler and returns its result; from another thread the
- * call waits until the UI thread has run it. 0 for no window. */
-LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  std::thread::id owner;
-  if (!WindowThread(hWnd, &owner)) return 0;
-  if (owner == std::this_thread::get_id())
-    return CallWindowProcW(FromHandle(hWnd)->proc, hWnd, Msg, wParam, lParam);
+#if !TONBROOK_NO_THREADS
+/* Hands a message to the UI thread's queue and waits until it has run it. */
+static LRESULT SendAcross(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   Sent sent{hWnd, Msg, wParam, lParam};
-  std::unique_lock<std::mutex> hold(g_lock);
+  plat::Hold hold(g_lock);
   g_sent.push_back(&sent);
   hold.unlock();
   plat::host::Current()->Wake();
   hold.lock();
   g_sentDone.wait(hold, [&] { return sent.done; });
   return sent.result;
+}
+#endif
+
+/* Runs the window's handler and returns its result; from another thread the
+ * call waits until the UI thread has run it. 0 for no window. */
+LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  plat::ThreadId owner;
+  if (!WindowThread(hWnd, &owner)) return 0;
+#if !TONBROOK_NO_THREADS
+  if (owner != plat::ThisThread()) return SendAcross(hWnd, Msg, wParam, lParam);
+#endif
+  return CallWindowProcW(FromHandle(hWnd)->proc, hWnd, Msg, wParam, lParam);
 }
 
 /* Queues a message for the window (NULL: for the UI thread itself) and
@@ -185,7 +191,7 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   if (hWnd && !IsWindow(hWnd)) return FALSE;
   MSG msg{hWnd, Msg, wParam, lParam, (DWORD)plat::host::Current()->Now(), {}};
   {
-    std::lock_guard<std::mutex> hold(g_lock);
+    plat::Guard hold(g_lock);
     g_posted.push_back(msg);
   }
   plat::host::Current()->Wake();
@@ -258,7 +264,7 @@ LRESULT DispatchMessageW(const MSG *lpMsg) {
  * the posted messages and input before it are taken. */
 void PostQuitMessage(int nExitCode) {
   {
-    std::lock_guard<std::mutex> hold(g_lock);
+    plat::Guard hold(g_lock);
     g_quit = true;
     g_quitCode = nExitCode;
   }

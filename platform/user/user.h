@@ -16,8 +16,9 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "kernel/lock.h"
 
 namespace plat::user {
 
@@ -54,7 +55,7 @@ struct Window {
   std::vector<BYTE> extra;
   std::vector<HWND> children; /* in creation order, which is the hit order */
   std::vector<Prop> props;
-  std::thread::id thread;
+  ThreadId thread;
   bool created = false; /* CreateWindowExW has finished with it */
   bool destroying = false;
   bool hasUpdate = false;
@@ -67,13 +68,16 @@ Window *FromHandle(HWND hwnd);
 
 /* All top-level windows, top of the z-order first. */
 std::vector<HWND> TopLevelWindows();
+/* The first top-level window of this process whose class and title are
+ * these (NULL: any), or NULL. */
+HWND FindOwnWindow(LPCWSTR lpClassName, LPCWSTR lpWindowName);
 
 /* Moves a top-level window to the top of the z-order. */
 void BringToTop(HWND hwnd);
 
 /* Copies the owning thread of hwnd (callable from any thread); false when
  * hwnd is no window. */
-bool WindowThread(HWND hwnd, std::thread::id *thread);
+bool WindowThread(HWND hwnd, ThreadId *thread);
 
 /* The top-level window that hwnd is or lies in; NULL for no window. */
 HWND TopLevelOf(HWND hwnd);

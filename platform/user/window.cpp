@@ -3,7 +3,6 @@
  * window words.
  */
 #include <algorithm>
-#include <mutex>
 #include <unordered_map>
 
 #include "user/user.h"
@@ -16,7 +15,7 @@ namespace {
  * other processes. Handles are never reused. */
 constexpr ULONG_PTR kFirstHandle = 0x10000;
 
-std::mutex g_tableLock;
+Mutex g_tableLock;
 std::unordered_map<ULONG_PTR, std::unique_ptr<Window>> g_windows;
 ULONG_PTR g_nextHandle = kFirstHandle;
 std::vector<HWND> g_topLevel; /* top of the z-order first */
@@ -79,7 +78,7 @@ void FreeWindow(HWND hwnd) {
   Unlink(*w);
   std::unique_ptr<Window> gone;
   {
-    std::lock_guard<std::mutex> hold(g_tableLock);
+    Guard hold(g_tableLock);
     auto it = g_windows.find((ULONG_PTR)hwnd);
     gone = std::move(it->second);
     g_windows.erase(it);
@@ -119,13 +118,13 @@ void ExposeUnder(HWND hwnd) {
 }  // namespace
 
 Window *FromHandle(HWND hwnd) {
-  std::lock_guard<std::mutex> hold(g_tableLock);
+  Guard hold(g_tableLock);
   auto it = g_windows.find((ULONG_PTR)hwnd);
   return it == g_windows.end() ? nullptr : it->second.get();
 }
 
-bool WindowThread(HWND hwnd, std::thread::id *thread) {
-  std::lock_guard<std::mutex> hold(g_tableLock);
+bool WindowThread(HWND hwnd, ThreadId *thread) {
+  Guard hold(g_tableLock);
   auto it = g_windows.find((ULONG_PTR)hwnd);
   if (it == g_windows.end()) return false;
   *thread = it->second->thread;
@@ -133,6 +132,16 @@ bool WindowThread(HWND hwnd, std::thread::id *thread) {
 }
 
 std::vector<HWND> TopLevelWindows() { return g_topLevel; }
+
+HWND FindOwnWindow(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
+  for (HWND top : TopLevelWindows()) {
+    Window *w = FromHandle(top);
+    if (lpClassName && w->cls->name != lpClassName) continue;
+    if (lpWindowName && w->text != lpWindowName) continue;
+    return top;
+  }
+  return nullptr;
+}
 
 void BringToTop(HWND hwnd) {
   auto it = std::find(g_topLevel.begin(), g_topLevel.end(), hwnd);
@@ -259,10 +268,10 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
   w->userData = 0;
   w->rect = RECT{x, y, x + std::max(0, nWidth), y + std::max(0, nHeight)};
   w->extra.assign((size_t)cls->wc.cbWndExtra, 0);
-  w->thread = std::this_thread::get_id();
+  w->thread = plat::ThisThread();
   HWND hwnd;
   {
-    std::lock_guard<std::mutex> hold(g_tableLock);
+    plat::Guard hold(g_tableLock);
     hwnd = (HWND)g_nextHandle;
     g_nextHandle += 4;
     w->hwnd = hwnd;
@@ -330,7 +339,7 @@ BOOL DestroyWindow(HWND hWnd) {
 
 /* TRUE while hWnd names a window (from any thread). */
 BOOL IsWindow(HWND hWnd) {
-  std::thread::id thread;
+  plat::ThreadId thread;
   return WindowThread(hWnd, &thread) ? TRUE : FALSE;
 }
 

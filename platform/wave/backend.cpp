@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
 
+#include "kernel/lock.h"
 #include "wave/wave.h"
 
 namespace plat::wave {
@@ -26,13 +26,13 @@ class Null : public Backend {
 
 std::atomic<Backend *> g_installed{nullptr};
 
-std::mutex g_sinkLock;
+Mutex g_sinkLock;
 MessageSink g_sink;
 
 Backend &Named() {
   static Backend &named = [] () -> Backend & {
     const char *psz = getenv("TONBROOK_WAVE");
-    return psz && strcmp(psz, "null") == 0 ? NullBackend() : SdlBackend();
+    return psz && strcmp(psz, "null") == 0 ? NullBackend() : MachineBackend();
   }();
   return named;
 }
@@ -52,14 +52,14 @@ Backend &Current() {
 void UseBackend(Backend *backend) { g_installed.store(backend, std::memory_order_release); }
 
 MessageSink SetMessageSink(MessageSink sink) {
-  std::lock_guard<std::mutex> hold(g_sinkLock);
+  Guard hold(g_sinkLock);
   std::swap(g_sink, sink);
   return sink;
 }
 
 void Say(const std::string &line, bool bOurs) {
   std::string said = bOurs ? std::string(program_invocation_short_name) + ": " + line : line;
-  std::lock_guard<std::mutex> hold(g_sinkLock);
+  Guard hold(g_sinkLock);
   if (g_sink)
     g_sink(said);
   else

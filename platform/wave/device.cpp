@@ -8,7 +8,7 @@ namespace plat::wave {
 
 namespace {
 
-std::mutex g_registryLock;
+Mutex g_registryLock;
 std::map<void *, std::shared_ptr<Device>> g_devices;
 /* Handle values count up and are never reused, so a closed handle stays
  * invalid for good. */
@@ -76,7 +76,7 @@ void Device::Post(const std::vector<WAVEHDR *> &done) {
 void Device::Transfer(BYTE *pb, size_t cb) {
   m_transferDone.clear();
   {
-    std::lock_guard<std::mutex> hold(m_lock);
+    Guard hold(m_lock);
     if (input)
       Record(pb, cb);
     else
@@ -150,7 +150,7 @@ void Device::Record(const BYTE *pb, size_t cb) {
 void Device::Lost() {
   std::vector<WAVEHDR *> done;
   {
-    std::lock_guard<std::mutex> hold(m_lock);
+    Guard hold(m_lock);
     m_lost = true;
     CompleteAll(&done);
   }
@@ -158,24 +158,24 @@ void Device::Lost() {
 }
 
 void Device::JumpToLastPass() {
-  std::lock_guard<std::mutex> hold(m_lock);
+  Guard hold(m_lock);
   if (!m_inLoop) return;
   m_pass += m_loopsLeft - 1;
   m_loopsLeft = 1;
 }
 
 DWORD Device::LoopPass() {
-  std::lock_guard<std::mutex> hold(m_lock);
+  Guard hold(m_lock);
   return m_inLoop ? m_pass : 0;
 }
 
 bool Device::Queued() {
-  std::lock_guard<std::mutex> hold(m_lock);
+  Guard hold(m_lock);
   return !m_queue.empty();
 }
 
 MMRESULT Device::Prepare(WAVEHDR *pwh) {
-  std::lock_guard<std::mutex> hold(m_lock);
+  Guard hold(m_lock);
   DWORD dwFlags = LoadFlags(pwh);
   if (dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
   StoreFlags(pwh, (dwFlags | WHDR_PREPARED) & ~(DWORD)WHDR_DONE);
@@ -183,7 +183,7 @@ MMRESULT Device::Prepare(WAVEHDR *pwh) {
 }
 
 MMRESULT Device::Unprepare(WAVEHDR *pwh) {
-  std::lock_guard<std::mutex> hold(m_lock);
+  Guard hold(m_lock);
   DWORD dwFlags = LoadFlags(pwh);
   if (dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
   StoreFlags(pwh, dwFlags & ~(DWORD)WHDR_PREPARED);
@@ -197,7 +197,7 @@ MMRESULT Device::Queue(WAVEHDR *pwh) {
   MMRESULT r = port->Accept(*pwh);
   if (r != MMSYSERR_NOERROR) return r;
   {
-    std::lock_guard<std::mutex> hold(m_lock);
+    Guard hold(m_lock);
     if (m_lost) return MMSYSERR_NODRIVER;
     if (m_closing) return MMSYSERR_INVALHANDLE;
     if (input) pwh->dwBytesRecorded = 0;
@@ -211,7 +211,7 @@ MMRESULT Device::Queue(WAVEHDR *pwh) {
 void Device::SetRunning(bool bRunning) {
   std::vector<WAVEHDR *> done;
   {
-    std::lock_guard<std::mutex> hold(m_lock);
+    Guard hold(m_lock);
     m_running = bRunning;
     if (input && !bRunning && !m_queue.empty() && m_queue.front()->dwBytesRecorded > 0) {
       Complete(m_queue.front(), &done);
@@ -224,7 +224,7 @@ void Device::SetRunning(bool bRunning) {
 void Device::Reset() {
   std::vector<WAVEHDR *> done;
   {
-    std::lock_guard<std::mutex> hold(m_lock);
+    Guard hold(m_lock);
     CompleteAll(&done);
     m_running = !input;
   }
@@ -233,14 +233,14 @@ void Device::Reset() {
 }
 
 bool Device::BeginClose() {
-  std::lock_guard<std::mutex> hold(m_lock);
+  Guard hold(m_lock);
   if (!m_queue.empty()) return false;
   m_closing = true;
   return true;
 }
 
 std::shared_ptr<Device> FindDevice(void *handle, bool bInput) {
-  std::lock_guard<std::mutex> hold(g_registryLock);
+  Guard hold(g_registryLock);
   auto it = g_devices.find(handle);
   if (it == g_devices.end() || it->second->input != bInput) return nullptr;
   return it->second;
@@ -264,7 +264,7 @@ static MMRESULT OpenOne(bool bInput, void **phandle, UINT id, const WAVEFORMATEX
   r = backend.Open(bInput, id, wfx, dev.get(), &dev->port);
   if (r != MMSYSERR_NOERROR) return r;
   {
-    std::lock_guard<std::mutex> hold(g_registryLock);
+    Guard hold(g_registryLock);
     g_nextHandle += kHandleStep;
     dev->handle = (void *)g_nextHandle;
     g_devices[dev->handle] = dev;
@@ -302,7 +302,7 @@ MMRESULT CloseDevice(void *handle, bool bInput) {
   if (!dev) return MMSYSERR_INVALHANDLE;
   if (!dev->BeginClose()) return WAVERR_STILLPLAYING;
   {
-    std::lock_guard<std::mutex> hold(g_registryLock);
+    Guard hold(g_registryLock);
     g_devices.erase(handle);
   }
   dev->port.reset();

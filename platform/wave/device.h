@@ -13,9 +13,9 @@
 
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <vector>
 
+#include "kernel/lock.h"
 #include "wave/wave.h"
 
 namespace plat::wave {
@@ -56,7 +56,7 @@ class Device : public Stream {
   void Post(const std::vector<WAVEHDR *> &done);
   size_t Playable(const WAVEHDR *pwh) const;
 
-  std::mutex m_lock;
+  Mutex m_lock;
   std::deque<WAVEHDR *> m_queue;
   size_t m_pos = 0;     /* header playing, an index into m_queue */
   size_t m_offset = 0;  /* bytes of it played or recorded */

@@ -256,4 +256,6 @@ Backend &SdlBackend() {
   return sdl;
 }
 
+Backend &MachineBackend() { return SdlBackend(); }
+
 }  // namespace plat::wave

@@ -9,7 +9,9 @@
  *
  * Choosing a backend: UseBackend() installs one (tests install the scripted
  * backend of wave/scripted.h). Otherwise TONBROOK_WAVE picks it: "null" for
- * no devices, anything else (or nothing) for SDL.
+ * no devices, anything else (or nothing) for the machine's own: SDL on the
+ * desktop (wave/sdl.cpp), the page's AudioWorklet in the browser
+ * (wave/web.cpp).
  */
 #ifndef TONBROOK_PLATFORM_WAVE_H
 #define TONBROOK_PLATFORM_WAVE_H
@@ -86,7 +88,9 @@ Backend &Current();
  * nullptr goes back to the one TONBROOK_WAVE names. */
 void UseBackend(Backend *backend);
 
-/* The built-in backends. */
+/* The built-in backends: the machine's own (on the desktop SDL's, which
+ * SdlBackend also gives), and none. */
+Backend &MachineBackend();
 Backend &SdlBackend();
 Backend &NullBackend();
 

@@ -3,7 +3,8 @@
  * module, to check the host in a browser. It presents a black screen, waits
  * 100 ms (a wait that asyncify unwinds to the browser and resumes), then
  * presents four quadrants, red, green, blue and white, with a one-pixel
- * grey frame, and waits for input until a key comes, when it ends.
+ * grey frame, and waits for input until a key comes, when it ends. Built
+ * as a reactor, as tonbrook.wasm is.
  */
 #include <stdio.h>
 
@@ -36,7 +37,7 @@ EXPORT("tonbrook_input") void TonbrookInput(int kind, int x, int y, int key, int
 EXPORT("tonbrook_wave_passes") void TonbrookWavePasses(int) {}
 }
 
-int main() {
+EXPORT("tonbrook_start") int TonbrookStart() {
   TonbrookPresent(s_screen);
   TonbrookWait(100);
   for (int y = 0; y < kHeight; y++) {

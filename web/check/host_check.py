@@ -10,11 +10,19 @@ the network cut, a reload starts it from the service worker.
 Also plays the worklet offline: the loop comes round sample for sample, each
 an int16 divided by 32768, and a rewrite takes the place of the samples
 without moving the position.
+Then runs the site's own tonbrook.wasm and the Linux build's program (in
+Xvfb, on SDL's plain framebuffer at 2x) through the same taps and keys: after
+each step the page's screen is the Linux screen pixel for pixel; File ->
+Exit ends both, and the page says so. Chromium plays into a PulseAudio
+null sink at 44100 Hz of a server of the check's own, recorded with parec:
+after PLAY the recording holds the loop buffer (the Linux build's
+tonbrook-render of the same wave) sample for sample, loop after loop.
 
-    host_check.py SITE HOST-CHECK.wasm
+    host_check.py SITE HOST-CHECK.wasm LINUX-TONBROOK LINUX-TONBROOK-RENDER
 
 Exits 77, saying why, when Chromium or python3-websocket is missing, or
-Chromium cannot start."""
+Chromium cannot start, or Xvfb, xdotool or xwd is missing; says so and
+leaves out the sound when PulseAudio cannot start."""
 import functools
 import http.server
 import json
@@ -26,6 +34,12 @@ import tempfile
 import threading
 import time
 import urllib.request
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "desktop"))
+import desktop_test as desk  # noqa: E402
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "wave"))
+import pulse_test  # noqa: E402
 
 WINDOW = (500, 700)  # the page: room for the screen at 2x, 480 x 640, at (10, 30)
 SCALE, LEFT, TOP = 2, 10, 30
@@ -71,7 +85,10 @@ class DevTools:
         while text not in self.console:
             if time.monotonic() > end:
                 raise RuntimeError(f"no {text!r} on the console; it has {self.console}")
-            self.evaluate("0")
+            try:
+                self.evaluate("0")
+            except RuntimeError:  # the page is navigating: its messages come all the same
+                pass
             time.sleep(0.05)
 
 
@@ -188,8 +205,144 @@ def check_worklet(page, url):
     return failures
 
 
+# The program's steps, the same on the page and on Linux: a tap at a screen
+# point or a key struck with Ctrl; after each, the two screens are equal.
+PROGRAM_STEPS = [
+    ("the start screen", None),
+    ("White Noise chosen", ("tap", 40, 217)),
+    ("the About box opened by Ctrl+A", ("ctrl", "a")),
+    ("the About box closed by its ok", ("tap", 225, 13)),
+    ("Sine chosen", ("tap", 40, 53)),
+    ("the up arrow tapped", ("tap", 221, 127)),
+    ("PLAY tapped", ("tap", 189, 237)),
+]
+PLAYING = ["sine", "501"]  # tonbrook-render's words for the loop then playing
+LOOPS_HEARD = 3
+EXIT_TAPS = [(20, 307), (20, 283)]  # File, then Exit on its pop-up
+
+
+def linux_screens(program, tmp):
+    """The Linux program's screen after each step, as 240 x 320 RGB tuples
+    read off its 2x desktop window; and whether File -> Exit ended it with 0."""
+    server, display = desk.start_xvfb()
+    proc = None
+    screens = []
+    try:
+        env = desk.x11_env(display, SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=tmp)
+        proc = subprocess.Popen([program], env=env)
+        wid = desk.find_window(env, "Tonbrook")
+
+        def screen():
+            rows = desk.shot(env, wid)[2]
+            return [rows[2 * y][2 * x] for y in range(320) for x in range(240)]
+
+        def settled():
+            first = screen()
+            time.sleep(0.3)
+            return first if screen() == first else None
+
+        def tap(x, y):
+            subprocess.run(["xdotool", "mousemove", "--window", wid, str(2 * x + 1), str(2 * y + 1), "click", "1"],
+                           env=env, check=True, timeout=30)
+        desk.wait_for(lambda: screen()[40 * 240 + 120] == (100, 100, 100), "the grey window")
+        for _, step in PROGRAM_STEPS:
+            if step and step[0] == "tap":
+                tap(step[1], step[2])
+            elif step:
+                subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
+                subprocess.run(["xdotool", "key", "ctrl+" + step[1]], env=env, check=True, timeout=30)
+            time.sleep(0.3)
+            screens.append(desk.wait_for(settled, "a settled screen"))
+        for x, y in EXIT_TAPS:
+            tap(x, y)
+            time.sleep(0.3)
+        try:
+            ended = proc.wait(timeout=30) == 0
+        except subprocess.TimeoutExpired:
+            ended = False
+        return screens, ended
+    finally:
+        if proc and proc.poll() is None:
+            proc.kill()
+            proc.wait()
+        server.terminate()
+        server.wait()
+
+
+def loops_recorded(path, loop):
+    """How many loops in a row the recording holds, sample for sample, from
+    where it first has 512 samples of the loop."""
+    at = pulse_test.loop_heard_at(path, loop)
+    if at is None:
+        return 0
+    recorded = pulse_test.samples(path)[round(at * pulse_test.RATE):]
+    offset = next(i for i in range(len(loop)) if (loop + loop)[i:i + pulse_test.WINDOW] ==
+                  recorded[:pulse_test.WINDOW])
+    n = 0
+    while n < len(recorded) and recorded[n] == loop[(offset + n) % len(loop)]:
+        n += 1
+    return n // len(loop)
+
+
+def check_program(page, url, screens, linux_ended, recording, loop):
+    """The same steps on the page as on Linux, and the sound recorded while
+    it plays (when there is a recording); failures."""
+    failures = []
+    page.call("Page.navigate", url=url)
+
+    def tap(x, y):
+        for kind in ("mousePressed", "mouseReleased"):
+            page.call("Input.dispatchMouseEvent", type=kind, x=LEFT + x * SCALE + 1, y=TOP + y * SCALE + 1,
+                      button="left", buttons=1 if kind == "mousePressed" else 0, clickCount=1)
+
+    def screen():
+        data = page.evaluate("Array.from(document.getElementById('screen').getContext('2d')"
+                             ".getImageData(0, 0, 240, 320).data)")
+        return [tuple(data[i:i + 3]) for i in range(0, len(data or []), 4)]
+    for (what, step), expected in zip(PROGRAM_STEPS, screens):
+        if step and step[0] == "tap":
+            tap(step[1], step[2])
+        elif step:
+            key = dict(key=step[1], code="Key" + step[1].upper(), windowsVirtualKeyCode=ord(step[1].upper()),
+                       modifiers=2)
+            page.call("Input.dispatchKeyEvent", type="keyDown", **key)
+            page.call("Input.dispatchKeyEvent", type="keyUp", **key)
+        end = time.monotonic() + 15
+        got = screen()
+        while got != expected and time.monotonic() < end:
+            time.sleep(0.1)
+            got = screen()
+        wrong = [i for i in range(len(expected)) if got[i] != expected[i]] if got else [0]
+        if not got:
+            failures.append(f"{what}: the page shows no screen")
+        elif wrong:
+            i = wrong[0]
+            failures.append(f"{what}: {len(wrong)} pixels differ from the Linux screen, first ({i % 240},{i // 240}):"
+                            f" {got[i]}, not {expected[i]}")
+    if recording:
+        end = time.monotonic() + 20
+        while loops_recorded(recording, loop) < LOOPS_HEARD and time.monotonic() < end:
+            time.sleep(0.5)
+        heard = loops_recorded(recording, loop)
+        if heard < LOOPS_HEARD:
+            failures.append(f"PLAY: the sink recorded {heard} loops of {' '.join(PLAYING)} in a row, not"
+                            f" {LOOPS_HEARD}")
+    for x, y in EXIT_TAPS:
+        tap(x, y)
+        time.sleep(0.3)
+    ended = "!document.getElementById('ended').hidden && document.getElementById('screen').hidden"
+    end = time.monotonic() + 15
+    while not page.evaluate(ended) and time.monotonic() < end:
+        time.sleep(0.1)
+    if not page.evaluate(ended):
+        failures.append("File -> Exit: the page does not say that Tonbrook has ended")
+    if not linux_ended:
+        failures.append("File -> Exit did not end the Linux program with status 0")
+    return failures
+
+
 def main():
-    site, module = sys.argv[1:3]
+    site, module, program, render = sys.argv[1:5]
     try:
         import websocket
     except ImportError:
@@ -197,17 +350,31 @@ def main():
     chromium = shutil.which("chromium")
     if not chromium:
         return skip("no chromium")
+    for tool in ("Xvfb", "xdotool", "xwd"):
+        if not shutil.which(tool):
+            return skip(f"no {tool} for the Linux program's screens")
     with tempfile.TemporaryDirectory() as tmp:
+        screens, linux_ended = linux_screens(program, tmp)
+        loop = pulse_test.loop_of(render, tmp, *PLAYING)
+        pulse = pulse_test.Pulse(os.path.join(tmp, "pulse"))
+        recording = pulse.start() if shutil.which("pulseaudio") and shutil.which("parec") else None
+        if not recording:
+            print("host_check: NOT CHECKED: the sound, since PulseAudio does not start here", file=sys.stderr)
         root = os.path.join(tmp, "site")
         shutil.copytree(site, root)
         shutil.copy(module, os.path.join(root, "tonbrook.wasm"))
         server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=root))
         threading.Thread(target=server.serve_forever, daemon=True).start()
+        # The site as built, on an origin of its own.
+        program_server = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
+                                                         functools.partial(QuietHandler, directory=site))
+        threading.Thread(target=program_server.serve_forever, daemon=True).start()
         profile = os.path.join(tmp, "profile")
         browser = subprocess.Popen(
             [chromium, "--headless=new", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
-             f"--user-data-dir={profile}", "--remote-debugging-port=0", "about:blank"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+             "--autoplay-policy=no-user-gesture-required", f"--user-data-dir={profile}",
+             "--remote-debugging-port=0", "about:blank"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=pulse.env if recording else None)
         try:
             port_file = os.path.join(profile, "DevToolsActivePort")
             end = time.monotonic() + 60
@@ -225,6 +392,8 @@ def main():
             def open_page(target):
                 return DevTools(f"ws://127.0.0.1:{port}/devtools/page/{target}", websocket)
             failures = check(page, url, open_page) + check_worklet(page, url)
+            failures += check_program(page, f"http://127.0.0.1:{program_server.server_address[1]}/", screens,
+                                      linux_ended, recording, loop)
         finally:
             browser.terminate()
             try:
@@ -233,9 +402,12 @@ def main():
                 browser.kill()
                 browser.wait()
             server.shutdown()
+            program_server.shutdown()
+            pulse.stop()
     for failure in failures:
         print(f"host_check: {failure}", file=sys.stderr)
-    print("host_check: " + ("FAILED" if failures else "screen, stylus and keys reach the page and the module"))
+    print("host_check: " + ("FAILED" if failures else "screen, stylus and keys reach the page and the module;"
+                                 " the program's screens are the Linux build's"))
     return 1 if failures else 0
 
 
