@@ -275,7 +275,7 @@ def loops_recorded(path, loop):
     at = pulse_test.loop_heard_at(path, loop)
     if at is None:
         return 0
-    recorded = pulse_test.samples(path)[round(at * pulse_test.RATE):]
+    recorded = desk.samples(path)[round(at * pulse_test.RATE):]
     offset = next(i for i in range(len(loop)) if (loop + loop)[i:i + pulse_test.WINDOW] ==
                   recorded[:pulse_test.WINDOW])
     n = 0
