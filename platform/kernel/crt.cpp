@@ -18,8 +18,8 @@ thread_local uint32_t t_randState = 1;
 }  // namespace
 
 /* Returns the next value of the calling thread's sequence, 0 to 32767.
- * Both keep the exception specification of the C library's declarations:
- * glibc's are noexcept, wasi-libc's are not. */
+ * Both are noexcept exactly when the C library declares them so: glibc's
+ * are, wasi-libc's are not. */
 int rand(void) noexcept(noexcept(::rand())) {
   t_randState = t_randState * 214013u + 2531011u;
   return (int)((t_randState >> 16) & 0x7FFF);

@@ -79,7 +79,8 @@ void SDLCALL Log(void *, int, SDL_LogPriority priority, const char *message) {
 
 void SDLCALL Callback(void *pStream, Uint8 *pb, int cb) { ((Stream *)pStream)->Transfer(pb, (size_t)cb); }
 
-SDL_AudioSpec Spec(const WAVEFORMATEX &wfx, SDL_AudioCallback callback, void *userdata) {
+/* What SDL is asked for to play or record wfx through callback. */
+SDL_AudioSpec FormatFor(const WAVEFORMATEX &wfx, SDL_AudioCallback callback, void *userdata) {
   SDL_AudioSpec want{};
   want.freq = (int)wfx.nSamplesPerSec;
   want.format = wfx.wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
@@ -90,14 +91,14 @@ SDL_AudioSpec Spec(const WAVEFORMATEX &wfx, SDL_AudioCallback callback, void *us
   return want;
 }
 
-/* Opens the default output for spec, watched by watched, and starts it; 0
+/* Opens the default output for format, watched by watched, and starts it; 0
  * when there is none. A failed open restarts SDL's audio driver when no
  * device of ours is open, since a driver whose sound server went away opens
  * nothing until it starts afresh. */
-SDL_AudioDeviceID OpenDefaultOutput(const SDL_AudioSpec &spec, Watched *watched) {
+SDL_AudioDeviceID OpenDefaultOutput(const SDL_AudioSpec &format, Watched *watched) {
   std::lock_guard<std::mutex> hold(g_sdlLock);
   SDL_AudioSpec have{};
-  SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &spec, &have, 0);
+  SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &format, &have, 0);
   if (dev == 0 && !g_driver.empty()) {
     {
       std::lock_guard<std::mutex> ports(g_portsLock);
@@ -105,7 +106,7 @@ SDL_AudioDeviceID OpenDefaultOutput(const SDL_AudioSpec &spec, Watched *watched)
     }
     SDL_AudioQuit();
     if (SDL_AudioInit(g_driver.c_str()) != 0) return 0;
-    dev = SDL_OpenAudioDevice(nullptr, 0, &spec, &have, 0);
+    dev = SDL_OpenAudioDevice(nullptr, 0, &format, &have, 0);
   }
   if (dev == 0) return 0;
   Watch(dev, false, watched);
@@ -144,7 +145,7 @@ class DefaultLink : public Link, public Watched {
   bool Connect(Stream *stream, Keeper *keeper) override {
     m_keeper = keeper;
     m_removed.store(false);
-    m_dev = OpenDefaultOutput(Spec(m_wfx, Callback, stream), this);
+    m_dev = OpenDefaultOutput(FormatFor(m_wfx, Callback, stream), this);
     return m_dev != 0;
   }
 
@@ -208,7 +209,7 @@ class Sdl : public Backend {
       if (!psz) return MMSYSERR_BADDEVICEID;
       name = psz;
     }
-    SDL_AudioSpec want = Spec(wfx, Callback, stream), have{};
+    SDL_AudioSpec want = FormatFor(wfx, Callback, stream), have{};
     SDL_AudioDeviceID dev = SDL_OpenAudioDevice(id > 0 ? name.c_str() : nullptr, bInput ? 1 : 0, &want, &have, 0);
     if (dev == 0) {
       if (!bInput) Explain(SDL_GetError());
