@@ -42,16 +42,6 @@ HGDIOBJ TitleFont() {
   return font;
 }
 
-std::u16string ActiveTitle() {
-  user::Window *w = user::FromHandle(GetActiveWindow());
-  return w ? w->text : std::u16string();
-}
-
-bool ActiveHasOk() {
-  user::Window *w = user::FromHandle(GetActiveWindow());
-  return w && (w->exStyle & WS_EX_CAPTIONOKBTN);
-}
-
 /* A white ring with "ok" in it. */
 void PaintOk(HDC hdc) {
   HGDIOBJ pen = SelectObject(hdc, GetStockObject(WHITE_PEN));
@@ -72,10 +62,12 @@ uint64_t ScreenVersion() { return State().version; }
 void ScreenChanged() { ++State().version; }
 
 void PaintNavigationBar() {
+  static const std::u16string kNoTitle;
   ScreenState &s = State();
-  std::u16string title = ActiveTitle();
-  bool ok = ActiveHasOk();
-  if (s.barTitle == std::make_pair(title, ok)) return;
+  user::Window *active = user::FromHandle(GetActiveWindow());
+  const std::u16string &title = active ? active->text : kNoTitle;
+  bool ok = active && (active->exStyle & WS_EX_CAPTIONOKBTN);
+  if (s.barTitle && s.barTitle->first == title && s.barTitle->second == ok) return;
   s.barTitle = std::make_pair(title, ok);
   Dc dc;
   dc.kind = Dc::Kind::Window;

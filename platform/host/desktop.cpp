@@ -9,10 +9,15 @@
 #include "host/desktop.h"
 
 #include <SDL.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +26,7 @@
 
 #include "controls/controls.h"
 #include "gdi/gdi.h"
+#include "host/xconnection.h"
 #include "kernel/kernel.h"
 #include "user/findwnd.h"
 #include "user/user.h"
@@ -65,10 +71,50 @@ SDL_Surface *IconSurface(const gdi::Icon &icon) {
   return surface;
 }
 
+/* Asks the program to end, as closing its window does: WM_CLOSE to the
+ * program's window, or quit when it has none. */
+void AskToEnd() {
+  if (HWND hwnd = ProgramWindow())
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  else
+    PostQuitMessage(0);
+}
+
+/* SIGINT and SIGTERM end the program as closing its window does: the
+ * handler notes the signal and ends the wait through the eventfd. */
+volatile sig_atomic_t g_signalled = 0;
+int g_signalFd = -1;
+
+void OnSignal(int) {
+  int saved = errno;
+  g_signalled = 1;
+  if (g_signalFd >= 0) eventfd_write(g_signalFd, 1);
+  errno = saved;
+}
+
 class Desktop : public Backend {
  public:
-  Desktop(SDL_Window *window, Uint32 wakeEvent) : m_window(window), m_wakeEvent(wakeEvent) {}
-  ~Desktop() override { SDL_DestroyWindow(m_window); }
+  /* On x11 the wait watches the connection and the eventfd itself; for
+   * another driver, or without an eventfd, it is SDL's wait. SIGINT and
+   * SIGTERM are caught unless the program was started ignoring them. */
+  Desktop(SDL_Window *window, Uint32 wakeEvent)
+      : m_window(window), m_wakeEvent(wakeEvent), m_xfd(XConnectionOf(window)),
+        m_wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    g_signalFd = m_wakeFd;
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    for (size_t i = 0; i < std::size(kSignals); i++) {
+      sigaction(kSignals[i], nullptr, &m_oldActions[i]);
+      if (m_oldActions[i].sa_handler != SIG_IGN) sigaction(kSignals[i], &sa, nullptr);
+    }
+  }
+  ~Desktop() override {
+    for (size_t i = 0; i < std::size(kSignals); i++) sigaction(kSignals[i], &m_oldActions[i], nullptr);
+    g_signalFd = -1;
+    if (m_wakeFd >= 0) close(m_wakeFd);
+    SDL_DestroyWindow(m_window);
+  }
 
   uint64_t Now() override {
     return (uint64_t)std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -76,10 +122,51 @@ class Desktop : public Backend {
         .count();
   }
 
-  /* Shows what changed, then waits for SDL events (a wake-up is one) until
-   * the deadline and handles all that came. */
+  /* Shows what changed, then waits for input or a wake-up until the
+   * deadline and handles all that came. */
   void Wait(std::optional<uint64_t> deadline) override {
-    Present();
+    bool drew = Present();
+    if (m_xfd < 0 || m_wakeFd < 0) {
+      WaitForSdl(deadline);
+    } else {
+      /* Drawing may have read events off the connection into Xlib's own
+       * queue, where poll() cannot see them. */
+      if (drew) HandleAll();
+      WaitForConnection(deadline);
+    }
+    if (m_raise.exchange(false)) {
+      SDL_RestoreWindow(m_window);
+      SDL_RaiseWindow(m_window);
+    }
+    if (g_signalled) {
+      g_signalled = 0;
+      AskToEnd();
+    }
+  }
+
+  /* A wake-up is a count on the eventfd, or an SDL event for a driver
+   * whose connection poll() cannot watch; one is enough until it is seen. */
+  void Wake() override {
+    if (m_wakePending.exchange(true)) return;
+    if (m_xfd >= 0 && m_wakeFd >= 0) {
+      eventfd_write(m_wakeFd, 1);
+      return;
+    }
+    SDL_Event ev{};
+    ev.type = m_wakeEvent;
+    SDL_PushEvent(&ev);
+  }
+
+  void Raise() override {
+    m_raise = true;
+    Wake();
+  }
+
+ private:
+  static constexpr int kSignals[] = {SIGINT, SIGTERM};
+
+  /* SDL's own wait, for drivers other than x11. */
+  void WaitForSdl(std::optional<uint64_t> deadline) {
     SDL_Event ev;
     int got;
     if (!deadline) {
@@ -89,42 +176,45 @@ class Desktop : public Backend {
       got = *deadline <= now ? SDL_PollEvent(&ev)
                              : SDL_WaitEventTimeout(&ev, (int)std::min<uint64_t>(*deadline - now, INT_MAX));
     }
-    while (got) {
-      Handle(ev);
-      got = SDL_PollEvent(&ev);
-    }
+    if (got) Handle(ev);
+    HandleAll();
   }
 
-  void Wake() override { Push(kWake); }
+  /* Sleeps in poll() on the X connection and the eventfd until the
+   * deadline, so that a timer's wake-up costs one poll; SDL reads the
+   * connection only when it has something or a wake-up asks to raise the
+   * window. What other threads push into SDL's queue (device events) needs
+   * no answer here: the wave device watches for it as it is pushed. */
+  void WaitForConnection(std::optional<uint64_t> deadline) {
+    int timeout = -1;
+    if (deadline) {
+      uint64_t now = Now();
+      timeout = *deadline <= now ? 0 : (int)std::min<uint64_t>(*deadline - now, INT_MAX);
+    }
+    pollfd fds[2] = {{m_xfd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+    poll(fds, 2, timeout);
+    if (fds[1].revents) {
+      m_wakePending = false;
+      eventfd_t count;
+      eventfd_read(m_wakeFd, &count);
+    }
+    if (fds[0].revents || m_raise) HandleAll();
+  }
 
-  void Raise() override { Push(kRaise); }
-
- private:
-  enum Code { kWake = 1, kRaise = 2 };
-
-  void Push(Code code) {
-    if (code == kWake && m_wakePending.exchange(true)) return;
-    SDL_Event ev{};
-    ev.type = m_wakeEvent;
-    ev.user.code = code;
-    SDL_PushEvent(&ev);
+  /* Takes every event SDL has, reading the connection first. */
+  void HandleAll() {
+    SDL_Event ev;
+    while (SDL_PollEvent(&ev)) Handle(ev);
   }
 
   void Handle(const SDL_Event &ev) {
     if (ev.type == m_wakeEvent) {
-      if (ev.user.code == kWake) m_wakePending = false;
-      if (ev.user.code == kRaise) {
-        SDL_RestoreWindow(m_window);
-        SDL_RaiseWindow(m_window);
-      }
+      m_wakePending = false;
       return;
     }
     switch (ev.type) {
       case SDL_QUIT:
-        if (HWND hwnd = ProgramWindow())
-          PostMessageW(hwnd, WM_CLOSE, 0, 0);
-        else
-          PostQuitMessage(0);
+        AskToEnd();
         break;
       case SDL_WINDOWEVENT:
         if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED || ev.window.event == SDL_WINDOWEVENT_EXPOSED)
@@ -181,68 +271,93 @@ class Desktop : public Backend {
   }
 
   /* Puts the screen in the window when it changed since it was last shown,
-   * and the active window's title on the desktop window. */
-  void Present() {
-    ShowOnceThereIsAWindow();
-    ShowClassIcon();
+   * and the active window's title on the desktop window. True when it asked
+   * anything of the window. */
+  bool Present() {
+    bool told = ShowOnceThereIsAWindow();
+    told |= ShowClassIcon();
     gdi::PaintNavigationBar();
-    user::Window *active = user::FromHandle(GetActiveWindow());
-    std::string title = Utf8(active ? active->text : std::u16string());
-    if (title != m_title) {
-      m_title = title;
-      SDL_SetWindowTitle(m_window, title.c_str());
-    }
-    if (gdi::ScreenVersion() == m_shown) return;
+    told |= ShowTitle();
+    return ShowScreen() || told;
+  }
+
+  /* Copies the screen into the window when it changed; true when it did. */
+  bool ShowScreen() {
+    if (gdi::ScreenVersion() == m_shown) return false;
     SDL_Surface *target = SDL_GetWindowSurface(m_window);
-    if (!target) return;
+    if (!target) return true;
     m_layout = LayoutFor(target->w, target->h);
     gdi::Bitmap &screen = gdi::Screen();
     SDL_Surface *source = SDL_CreateRGBSurfaceWithFormatFrom(
         screen.pixels.data(), screen.width, screen.height, 32, screen.width * 4, SDL_PIXELFORMAT_RGB888);
-    if (!source) return;
+    if (!source) return true;
     SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
     SDL_Rect to{m_layout.left, m_layout.top, screen.width * m_layout.scale, screen.height * m_layout.scale};
     SDL_BlitScaled(source, nullptr, target, &to);
     SDL_FreeSurface(source);
     SDL_UpdateWindowSurface(m_window);
     m_shown = gdi::ScreenVersion();
+    return true;
+  }
+
+  /* Gives the desktop window the active window's title; true when it
+   * changed. */
+  bool ShowTitle() {
+    static const std::u16string kNoTitle;
+    user::Window *active = user::FromHandle(GetActiveWindow());
+    const std::u16string &title = active ? active->text : kNoTitle;
+    if (title == m_title) return false;
+    m_title = title;
+    SDL_SetWindowTitle(m_window, Utf8(title).c_str());
+    return true;
   }
 
   /* The desktop window is made hidden and shows once the program has a
    * visible window, so a start that only finds the running program and
-   * raises it never flashes a window of its own. */
-  void ShowOnceThereIsAWindow() {
-    if (m_visible) return;
+   * raises it never flashes a window of its own. True when it showed. */
+  bool ShowOnceThereIsAWindow() {
+    if (m_visible) return false;
     for (HWND top : user::TopLevelWindows()) {
       if (!IsWindowVisible(top)) continue;
       SDL_ShowWindow(m_window);
       m_visible = true;
-      return;
+      return true;
     }
+    return false;
   }
 
   /* Gives the desktop window the icon of the program window's class, once
-   * there is one; a class without an icon leaves SDL's default. */
-  void ShowClassIcon() {
+   * there is one; a class without an icon leaves SDL's default. It looks
+   * again when the active window changes. True when it gave one. */
+  bool ShowClassIcon() {
+    HWND active = GetActiveWindow();
+    if (m_icon && active == m_iconActive) return false;
+    m_iconActive = active;
     user::Window *w = user::FromHandle(ProgramWindow());
     HICON hIcon = w ? w->cls->wc.hIcon : nullptr;
-    if (hIcon == m_icon) return;
+    if (hIcon == m_icon) return false;
     m_icon = hIcon;
     const gdi::Icon *icon = gdi::FindAs<gdi::Icon>(hIcon);
-    if (!icon) return;
+    if (!icon) return false;
     SDL_Surface *surface = IconSurface(*icon);
-    if (!surface) return;
+    if (!surface) return false;
     SDL_SetWindowIcon(m_window, surface);
     SDL_FreeSurface(surface);
+    return true;
   }
 
   SDL_Window *m_window;
   Uint32 m_wakeEvent;
   HICON m_icon = nullptr;
+  HWND m_iconActive = nullptr;
+  int m_xfd;
+  int m_wakeFd;
+  struct sigaction m_oldActions[std::size(kSignals)] {};
   std::atomic<bool> m_wakePending{false};
+  std::atomic<bool> m_raise{false};
   Layout m_layout{kDefaultScale, 0, 0};
   uint64_t m_shown = UINT64_MAX;
-  std::string m_title;
+  std::u16string m_title;
   bool m_pressed = false;
   bool m_visible = false;
 };
@@ -327,6 +442,8 @@ bool StartDesktop() {
   /* The screen goes to the window through SDL's plain framebuffer: no
    * renderer, so no OpenGL driver is loaded for 240 x 320 pixels. */
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  /* SIGINT and SIGTERM are the backend's own, so that they wake its wait. */
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   /* Unless the user names a driver, only those of the displays set are
    * tried: when none opens, SDL would fall back on its own to one that
    * draws nowhere, and the program would run on where nobody sees it. */

@@ -10,6 +10,10 @@ namespace {
 
 PaintHooks g_hooks;
 
+/* Moves whenever a window may have come to need painting; g_nothingAt is
+ * where it stood when a search of every window last found none. */
+uint64_t g_mayBeDue = 1, g_nothingAt = 0;
+
 /* Adds rc (client coordinates of hwnd) to the update of hwnd and, unless it
  * clips its children, to theirs. */
 void Invalidate(HWND hwnd, const RECT &rc, bool erase) {
@@ -21,6 +25,7 @@ void Invalidate(HWND hwnd, const RECT &rc, bool erase) {
   else
     w->update = part;
   w->hasUpdate = true;
+  PaintMayBeDue();
   w->erase = w->erase || erase;
   if (w->style & WS_CLIPCHILDREN) return;
   for (HWND kid : w->children) {
@@ -61,12 +66,16 @@ void SetPaintHooks(PaintHooks hooks) { g_hooks = std::move(hooks); }
 PaintHooks &Hooks() { return g_hooks; }
 
 HWND FindWindowToPaint(HWND filter) {
+  if (g_nothingAt == g_mayBeDue) return nullptr;
   std::vector<HWND> roots = filter ? std::vector<HWND>{filter} : TopLevelWindows();
   for (HWND root : roots) {
     if (HWND found = FromHandle(root) ? FindIn(root) : nullptr) return found;
   }
+  if (!filter) g_nothingAt = g_mayBeDue;
   return nullptr;
 }
+
+void PaintMayBeDue() { g_mayBeDue++; }
 
 }  // namespace plat::user
 

@@ -116,8 +116,11 @@ bool TakeDueTimer(HWND filter, UINT min, UINT max, bool remove, MSG *msg);
  * not been killed; DispatchMessageW calls nothing else from a WM_TIMER. */
 bool IsTimerProc(TIMERPROC proc);
 
-/* A window that needs painting, for the WM_PAINT of the queue. */
+/* A window that needs painting, for the WM_PAINT of the queue. A search of
+ * every window that finds none is not repeated until a window may need
+ * painting again: a change of update or style calls PaintMayBeDue. */
 HWND FindWindowToPaint(HWND filter);
+void PaintMayBeDue();
 
 /* True when hwnd passes the message filter of GetMessageW (hwnd itself or
  * one of its descendants; NULL takes all). */

@@ -567,6 +567,7 @@ LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong) {
   switch (nIndex) {
     case GWL_STYLE:
       w->style = (DWORD)dwNewLong;
+      PaintMayBeDue();
       return old;
     case GWL_EXSTYLE:
       w->exStyle = (DWORD)dwNewLong;

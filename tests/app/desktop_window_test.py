@@ -6,7 +6,8 @@ Usage: desktop_window_test.py MODE TONBROOK OUT-DIR
 
   keys       taps the up arrow, the frequency box and PLAY: Ctrl+Q still
              ends Tonbrook with status 0; after the same taps Ctrl+A opens
-             the About box.
+             the About box; SIGTERM and SIGINT end it with status 0, as
+             closing its window does.
   minimise   under openbox, plays, then minimises the desktop window with
              xdotool: Tonbrook ends with status 0 and lets go of the audio
              device.
@@ -23,6 +24,7 @@ Each test has a runtime folder of its own. Exits with 77
 (skipped) when Xvfb, xdotool, xwd or (for minimise) openbox is missing.
 """
 import os
+import signal
 import subprocess
 import sys
 import tempfile
@@ -57,7 +59,13 @@ def keys(program, out, runtime, display):
                 desk.wait_for(lambda: title(env, wid) == "Tonbrook", "the About box to close")
             desk.key(env, wid, "ctrl+q")
             desk.ended(proc, "Ctrl+Q after taps on the up arrow, the frequency box and PLAY")
-        print("ok: after taps on the up arrow, the frequency box and PLAY, Ctrl+A and Ctrl+Q work")
+        for sig in (signal.SIGTERM, signal.SIGINT):
+            proc, wid = desk.start_tonbrook(program, env, preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+            desk.tap(env, wid, PLAY)
+            proc.send_signal(sig)
+            desk.ended(proc, sig.name, seconds=10)
+        print("ok: after taps on the up arrow, the frequency box and PLAY, Ctrl+A and Ctrl+Q work; "
+              "SIGTERM and SIGINT end it")
     finally:
         desk.stop(proc)
 

@@ -94,6 +94,19 @@ TEST_F(Messages, PostedComeBeforeInputPaintAndTimers) {
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
+TEST_F(Messages, AnUpdateHiddenByTheStyleIsPaintedOnceTheStyleShowsIt) {
+  HWND hwnd = wintest::Top();
+  wintest::Pump();
+  MSG msg;
+  InvalidateRect(hwnd, nullptr, TRUE);
+  LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  SetWindowLongW(hwnd, GWL_STYLE, style & ~WS_VISIBLE);
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  SetWindowLongW(hwnd, GWL_STYLE, style);
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  EXPECT_EQ(msg.hwnd, hwnd);
+}
+
 TEST_F(Messages, TranslateTurnsAKeyIntoACharacter) {
   HWND hwnd = wintest::Top();
   wintest::Pump();
