@@ -73,7 +73,7 @@ constexpr double kMaxNap = 0.25;
 /* Keeps a loop playing without end: besides the header that plays it, a
  * second header of the same samples waits behind it, and whichever comes
  * back done is written again behind the other, so the device always has a
- * loop queued. A header that cannot be written again is dropped. */
+ * loop queued. */
 class EndlessLoop {
  public:
   EndlessLoop(HWAVEOUT hwo, WAVEHDR *playing) : m_hwo(hwo), m_playing(playing) {
@@ -91,11 +91,16 @@ class EndlessLoop {
   EndlessLoop(const EndlessLoop &) = delete;
   EndlessLoop &operator=(const EndlessLoop &) = delete;
 
-  void Requeue() {
+  /* Writes again each header that came back done. The device's error when
+   * it refuses one (it went away), else MMSYSERR_NOERROR. */
+  MMRESULT Requeue() {
     for (WAVEHDR *pwh : {m_playing, &m_relay}) {
       DWORD flags = std::atomic_ref<DWORD>(pwh->dwFlags).load(std::memory_order_acquire);
-      if ((flags & WHDR_DONE) && (flags & WHDR_PREPARED)) waveOutWrite(m_hwo, pwh, sizeof *pwh);
+      if (!(flags & WHDR_DONE) || !(flags & WHDR_PREPARED)) continue;
+      MMRESULT r = waveOutWrite(m_hwo, pwh, sizeof *pwh);
+      if (r != MMSYSERR_NOERROR) return r;
     }
+    return MMSYSERR_NOERROR;
   }
 
  private:
@@ -107,9 +112,10 @@ class EndlessLoop {
 
 // Plays until opt.seconds have passed or a stop signal arrives, keeping
 // loop queued; noise is rendered afresh every timer period, as the
-// program's refresh timer does, and handed to refresh.
+// program's refresh timer does, and handed to refresh. Returns the device's
+// error when it refused the loop back (it went away), else MMSYSERR_NOERROR.
 template <typename Refresh>
-void PlayFor(const Options &opt, EndlessLoop &loop, Refresh refresh) {
+MMRESULT PlayFor(const Options &opt, EndlessLoop &loop, Refresh refresh) {
   timespec start, lastRefresh;
   clock_gettime(CLOCK_MONOTONIC, &start);
   lastRefresh = start;
@@ -119,7 +125,7 @@ void PlayFor(const Options &opt, EndlessLoop &loop, Refresh refresh) {
     double left = opt.seconds ? *opt.seconds - Elapsed(start) : nap;
     if (left <= 0) break;
     Nap(left < nap ? left : nap);
-    loop.Requeue();
+    if (MMRESULT r = loop.Requeue(); r != MMSYSERR_NOERROR) return r;
     if (Elapsed(lastRefresh) < period) continue;
     clock_gettime(CLOCK_MONOTONIC, &lastRefresh);
     if (!s_stopSignal && IsNoise(opt.waveform)) {
@@ -127,6 +133,7 @@ void PlayFor(const Options &opt, EndlessLoop &loop, Refresh refresh) {
       refresh();
     }
   }
+  return MMSYSERR_NOERROR;
 }
 
 // Copies the shaped loop buffer into the playing block in place, sample by
@@ -137,8 +144,8 @@ void Refill(const Shaper &shaper, std::vector<int16_t> &shaped, std::vector<int1
     std::atomic_ref<int16_t>(playing[i]).store(shaped[i], std::memory_order_relaxed);
 }
 
-std::string DeviceError(const char *what, UINT id, MMRESULT r) {
-  return std::string(what) + " output device " + std::to_string(id) + " (error " + std::to_string(r) + ")";
+std::string DeviceError(const char *what, UINT id, MMRESULT r, const char *when = "") {
+  return std::string(what) + " output device " + std::to_string(id) + when + " (error " + std::to_string(r) + ")";
 }
 
 }  // namespace
@@ -183,16 +190,18 @@ bool PlayOnDevice(const Options &opt, UINT id, std::string *error) {
   StopSignals signals;
   r = waveOutPrepareHeader(hwo, &hdr, sizeof hdr);
   if (r == MMSYSERR_NOERROR) r = waveOutWrite(hwo, &hdr, sizeof hdr);
+  MMRESULT lost = MMSYSERR_NOERROR;
   if (r == MMSYSERR_NOERROR) {
     EndlessLoop loop(hwo, &hdr);
-    PlayFor(opt, loop, [&] { Refill(shaper, shaped, playing); });
+    lost = PlayFor(opt, loop, [&] { Refill(shaper, shaped, playing); });
     waveOutReset(hwo);
   }
   waveOutUnprepareHeader(hwo, &hdr, sizeof hdr);
   waveOutClose(hwo);
   DetachLoopBuffer();
   if (r != MMSYSERR_NOERROR) *error = DeviceError("unable to play on", id, r);
-  return r == MMSYSERR_NOERROR;
+  if (lost != MMSYSERR_NOERROR) *error = DeviceError("lost", id, lost, " while playing");
+  return r == MMSYSERR_NOERROR && lost == MMSYSERR_NOERROR;
 }
 
 bool Play(const Options &opt, std::string *error) {
@@ -214,14 +223,18 @@ bool Play(const Options &opt, std::string *error) {
     return false;
   }
 
-  // The engine's device reads the loop buffer in place.
+  // The engine's device reads the loop buffer in place; the default output
+  // outlives the audio server, so its loop is not refused.
+  MMRESULT lost;
   {
     EndlessLoop loop(g_hWaveOut, g_pOutHdr[0]);
-    PlayFor(opt, loop, [] {});
+    lost = PlayFor(opt, loop, [] {});
     SoundStopPlayback();
   }
   SoundShutdown();
-  return true;
+  if (lost != MMSYSERR_NOERROR)
+    *error = "lost the default output device while playing (error " + std::to_string(lost) + ")";
+  return lost == MMSYSERR_NOERROR;
 }
 
 }  // namespace cli

@@ -5,7 +5,8 @@ Usage: pulse_test.py TONBROOK TONBROOK-RENDER LATENCY-PROBE OUT-DIR
 
   - tonbrook-render --play goes on through a SIGKILL of the server: its
     stream is back within 2 s of the restart and the null sink's monitor
-    records the loop from the sink's first sound on;
+    records the loop from the sink's first sound on; played on the sink
+    named with --device, it says that it lost the device and exits 1;
   - Tonbrook in an X window: STOP and PLAY while the server is gone change
     nothing on the screen (no message box), the loop comes back with the
     server, and once stopped for 10 s it holds no stream and no thread but
@@ -178,6 +179,20 @@ def render_survives_the_server(pulse, render, out):
         desk.fail("tonbrook-render --play ended with %d: %r" % (play.returncode, errors))
 
 
+def render_reports_a_named_device_lost(pulse, render):
+    """tonbrook-render --play --device on the null sink through a SIGKILL of
+    the server; the server is started again for the next check."""
+    play = subprocess.Popen([render, "sine", "1000", "--play", "--device", "Null Output", "--seconds", "9", "-q"],
+                            env=pulse.env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    time.sleep(1)
+    pulse.kill()
+    _, errors = play.communicate(timeout=30)
+    pulse.start()
+    if play.returncode != 1 or "lost output device" not in errors:
+        desk.fail("tonbrook-render --play --device ended with %d after its device went: %r" % (play.returncode, errors))
+    print("ok: tonbrook-render --play --device: " + errors.strip())
+
+
 def app_survives_the_server(pulse, program, render, out):
     """Tonbrook plays Square; STOP and PLAY during the outage; the loop comes
     back with the server; then ten seconds stopped."""
@@ -252,6 +267,7 @@ def main():
                   % os.path.join(pulse.folder, "server.log"))
             sys.exit(77)
         render_survives_the_server(pulse, render, out)
+        render_reports_a_named_device_lost(pulse, render)
         app_survives_the_server(pulse, program, render, out)
         latency = subprocess.run([probe, "9"], env=pulse.env, capture_output=True, text=True, timeout=60)
         if latency.returncode != 0:
