@@ -16,7 +16,11 @@ each step the page's screen is the Linux screen pixel for pixel; File ->
 Exit ends both, and the page says so. Chromium plays into a PulseAudio
 null sink at 44100 Hz of a server of the check's own, recorded with parec:
 after PLAY the recording holds the loop buffer (the Linux build's
-tonbrook-render of the same wave) sample for sample, loop after loop.
+tonbrook-render of the same wave) sample for sample, loop after loop; each
+tap on another waveform while it plays rewrites the loop in place, and the
+recording goes on in the new loop at the same position; STOP falls silent
+and PLAY starts the loop again from its first sample. Says the median time
+from PLAY, and from a waveform tap, to its first sample in the recording.
 
     host_check.py SITE HOST-CHECK.wasm LINUX-TONBROOK LINUX-TONBROOK-RENDER
 
@@ -216,7 +220,13 @@ PROGRAM_STEPS = [
     ("the up arrow tapped", ("tap", 221, 127)),
     ("PLAY tapped", ("tap", 189, 237)),
 ]
-PLAYING = ["sine", "501"]  # tonbrook-render's words for the loop then playing
+# While the sine plays: Square, Sine, Square, Sine, Square, each of which
+# rewrites the loop buffer in place; then STOP and PLAY, which start the
+# loop (the square) from its first sample, RESTARTS times.
+LOOPS = [("sine", "501"), ("square", "501")]  # tonbrook-render's words for them
+WAVE_TAPS = [(40, 177), (40, 53)] * 2 + [(40, 177)]
+PLAY_TAP = (189, 237)
+RESTARTS = 3
 LOOPS_HEARD = 3
 EXIT_TAPS = [(20, 307), (20, 283)]  # File, then Exit on its pop-up
 
@@ -269,29 +279,77 @@ def linux_screens(program, tmp):
         server.wait()
 
 
-def loops_recorded(path, loop):
-    """How many loops in a row the recording holds, sample for sample, from
-    where it first has 512 samples of the loop."""
-    at = pulse_test.loop_heard_at(path, loop)
-    if at is None:
-        return 0
-    recorded = desk.samples(path)[round(at * pulse_test.RATE):]
-    offset = next(i for i in range(len(loop)) if (loop + loop)[i:i + pulse_test.WINDOW] ==
-                  recorded[:pulse_test.WINDOW])
-    n = 0
-    while n < len(recorded) and recorded[n] == loop[(offset + n) % len(loop)]:
-        n += 1
-    return n // len(loop)
+def runs(recorded, start, loops):
+    """From recorded[start] on, in the phase in which start is the loops'
+    first sample: the runs of samples that are one of the loops, as [which,
+    first, end]; they end at the first sample that is none of them."""
+    size = len(loops[0])
+    found = []
+    for i in range(start, len(recorded)):
+        which = [k for k, loop in enumerate(loops) if recorded[i] == loop[(i - start) % size]]
+        if not which:
+            break
+        if found and found[-1][0] in which:
+            found[-1][2] = i + 1
+        else:
+            found.append([which[0], i, i + 1])
+    return found
 
 
-def check_program(page, url, screens, linux_ended, recording, loop):
+def check_sound(recorded, loops, plays, switches):
+    """The recording holds, from each PLAY on (plays: its length as each was
+    tapped), the loop from its first sample, pass after pass in one phase,
+    until the silence of STOP: after the first PLAY the sine, which each
+    waveform tap (switches: the length as each was tapped) turns into the
+    other loop in the same phase, the square at last; the square after the
+    others. Returns the failures and the delays from each tap to its first
+    sample, in samples."""
+    failures, delays = [], {"play": [], "switch": []}
+    size = len(loops[0])
+    for k, tapped in enumerate(plays):
+        what = f"PLAY {k + 1}"
+        first = 0 if k == 0 else len(loops) - 1
+        head = loops[first][:pulse_test.WINDOW]
+        start = next((i for i in range(tapped, len(recorded) - len(head)) if recorded[i:i + len(head)] == head),
+                     None)
+        if start is None:
+            failures.append(f"{what}: the recording does not hold {' '.join(LOOPS[first])} from its first sample")
+            continue
+        delays["play"].append(start - tapped)
+        found = runs(recorded, start, loops)
+        taps = switches if k == 0 else []
+        expected = [(first + n) % len(loops) for n in range(len(taps) + 1)]
+        if [which for which, _, _ in found] != expected:
+            failures.append(f"{what}: the recording holds the loops {[LOOPS[w][0] for w, _, _ in found]} in one phase,"
+                            f" not {[LOOPS[w][0] for w in expected]}")
+            continue
+        for tap, (_, at, _) in zip(taps, found[1:]):
+            if at < tap:
+                failures.append(f"{what}: a new loop at sample {at}, before its tap at {tap}")
+            delays["switch"].append(at - tap)
+        end = found[-1][2]
+        if end - found[-1][1] < LOOPS_HEARD * size:
+            failures.append(f"{what}: {(end - found[-1][1]) / size:.2f} passes of the last loop, not {LOOPS_HEARD}")
+        if end < len(recorded) and any(recorded[end:end + 64]):
+            failures.append(f"{what}: sample {end} is {recorded[end]}, in none of the loops and no silence")
+    return failures, delays
+
+
+def check_program(page, url, screens, linux_ended, recording, loops):
     """The same steps on the page as on Linux, and the sound recorded while
     it plays (when there is a recording); failures."""
     failures = []
     page.call("Page.navigate", url=url)
+    plays, switches = [], []
 
-    def tap(x, y):
+    def recorded():
+        return os.path.getsize(recording) // 2 if recording else 0
+
+    def tap(x, y, taps=None):
+        """A tap; taps gets the recording's length as the stylus lifts."""
         for kind in ("mousePressed", "mouseReleased"):
+            if kind == "mouseReleased" and taps is not None:
+                taps.append(recorded())
             page.call("Input.dispatchMouseEvent", type=kind, x=LEFT + x * SCALE + 1, y=TOP + y * SCALE + 1,
                       button="left", buttons=1 if kind == "mousePressed" else 0, clickCount=1)
 
@@ -301,7 +359,7 @@ def check_program(page, url, screens, linux_ended, recording, loop):
         return [tuple(data[i:i + 3]) for i in range(0, len(data or []), 4)]
     for (what, step), expected in zip(PROGRAM_STEPS, screens):
         if step and step[0] == "tap":
-            tap(step[1], step[2])
+            tap(step[1], step[2], plays if step[1:] == PLAY_TAP else None)
         elif step:
             key = dict(key=step[1], code="Key" + step[1].upper(), windowsVirtualKeyCode=ord(step[1].upper()),
                        modifiers=2)
@@ -320,13 +378,23 @@ def check_program(page, url, screens, linux_ended, recording, loop):
             failures.append(f"{what}: {len(wrong)} pixels differ from the Linux screen, first ({i % 240},{i // 240}):"
                             f" {got[i]}, not {expected[i]}")
     if recording:
-        end = time.monotonic() + 20
-        while loops_recorded(recording, loop) < LOOPS_HEARD and time.monotonic() < end:
-            time.sleep(0.5)
-        heard = loops_recorded(recording, loop)
-        if heard < LOOPS_HEARD:
-            failures.append(f"PLAY: the sink recorded {heard} loops of {' '.join(PLAYING)} in a row, not"
-                            f" {LOOPS_HEARD}")
+        time.sleep(0.5)
+        for x, y in WAVE_TAPS:
+            tap(x, y, switches)
+            time.sleep(0.4)
+        for _ in range(RESTARTS):
+            time.sleep(0.8)
+            tap(*PLAY_TAP)
+            time.sleep(0.3)
+            tap(*PLAY_TAP, plays)
+        time.sleep(0.8)
+        wrong, delays = check_sound(desk.samples(recording), loops, plays, switches)
+        failures += wrong
+        for what, taken in [("PLAY to the loop's first sample", delays["play"]),
+                            ("a waveform tap while it plays to the new loop", delays["switch"])]:
+            ms = sorted(round(n * 1000 / pulse_test.RATE) for n in taken)
+            if ms:
+                print(f"host_check: {what} in the recording: median {ms[len(ms) // 2]} ms (of {ms})")
     for x, y in EXIT_TAPS:
         tap(x, y)
         time.sleep(0.3)
@@ -355,7 +423,7 @@ def main():
             return skip(f"no {tool} for the Linux program's screens")
     with tempfile.TemporaryDirectory() as tmp:
         screens, linux_ended = linux_screens(program, tmp)
-        loop = pulse_test.loop_of(render, tmp, *PLAYING)
+        loops = [pulse_test.loop_of(render, tmp, *words) for words in LOOPS]
         pulse = pulse_test.Pulse(os.path.join(tmp, "pulse"))
         recording = pulse.start() if shutil.which("pulseaudio") and shutil.which("parec") else None
         if not recording:
@@ -393,7 +461,7 @@ def main():
                 return DevTools(f"ws://127.0.0.1:{port}/devtools/page/{target}", websocket)
             failures = check(page, url, open_page) + check_worklet(page, url)
             failures += check_program(page, f"http://127.0.0.1:{program_server.server_address[1]}/", screens,
-                                      linux_ended, recording, loop)
+                                      linux_ended, recording, loops)
         finally:
             browser.terminate()
             try:
