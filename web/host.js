@@ -9,7 +9,11 @@
 //                        wait(ms) -> 0          returns when input came or
 //                                               ms passed (-1: input only)
 //                        wave_open() -> 0 / 1   1 where there is Web Audio
-//                        wave_play(ptr, bytes)  loops the 16-bit samples
+//                        wave_play(ptr, bytes, running)
+//                                               loops the 16-bit samples,
+//                                               held in silence while not
+//                                               running
+//                        wave_run(running)      holds them (0) or goes on (1)
 //                        wave_stop()
 //   imports "wasi_snapshot_preview1": the calls below
 //   exports: memory, _initialize (a reactor's: the static constructors),
@@ -129,6 +133,7 @@ class Wave {
     this.context = null;
     this.node = null;
     this.loop = null; // { ptr, bytes, sent }
+    this.running = true;
     this.onPasses = null;
   }
 
@@ -145,16 +150,22 @@ class Wave {
       this.node.port.onmessage = (event) => this.onPasses?.(event.data.passes);
       this.node.connect(this.context.destination);
       await this.context.resume();
-      if (this.loop) this.node.port.postMessage({ play: this.loop.sent });
+      if (this.loop) this.node.port.postMessage({ play: this.loop.sent, running: this.running });
     } catch (error) {
       this.node = null;
       say(`Tonbrook plays silently: the browser's audio did not start (${error.message}).`);
     }
   }
 
-  play(memory, ptr, bytes) {
+  play(memory, ptr, bytes, running) {
     this.loop = { ptr, bytes, sent: new Int16Array(memory.buffer.slice(ptr, ptr + bytes)) };
-    this.node?.port.postMessage({ play: this.loop.sent });
+    this.running = running;
+    this.node?.port.postMessage({ play: this.loop.sent, running });
+  }
+
+  run(running) {
+    this.running = running;
+    this.node?.port.postMessage({ running });
   }
 
   stop() {
@@ -284,7 +295,8 @@ async function run() {
         };
       })),
       wave_open: () => (wave.available() ? 1 : 0),
-      wave_play: (ptr, bytes) => wave.play(memory(), ptr, bytes),
+      wave_play: (ptr, bytes, running) => wave.play(memory(), ptr, bytes, running !== 0),
+      wave_run: (running) => wave.run(running !== 0),
       wave_stop: () => wave.stop(),
     },
   };

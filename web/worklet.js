@@ -1,18 +1,23 @@
 // The wave device's output: plays a loop buffer of 16-bit samples, each
 // divided by 32768, from its start, round and round, until told to stop.
-// Messages in: { play: Int16Array } starts a buffer from its first sample;
-// { rewrite: Int16Array } puts new samples in place of the playing ones
-// without moving the position (the application rewrites its loop buffer as
-// it plays); { stop: true } falls silent. Messages out: { passes: n } each
-// time the loop comes round, with the passes played since play.
+// Messages in: { play: Int16Array, running } starts a buffer from its first
+// sample, or holds it there in silence when running is false;
+// { running } holds the buffer where it is in silence (false) or goes on
+// from there (true); { rewrite: Int16Array } puts new samples in place of
+// the playing ones without moving the position (the application rewrites
+// its loop buffer as it plays); { stop: true } falls silent. Messages out:
+// { passes: n } each time the loop comes round, with the passes played
+// since play.
 class LoopProcessor extends AudioWorkletProcessor {
   constructor() {
     super();
     this.samples = null;
     this.position = 0;
     this.passes = 0;
+    this.running = true;
     this.port.onmessage = (event) => {
       const message = event.data;
+      if (typeof message.running === 'boolean') this.running = message.running;
       if (message.play) {
         this.samples = message.play;
         this.position = 0;
@@ -28,7 +33,7 @@ class LoopProcessor extends AudioWorkletProcessor {
   process(inputs, outputs) {
     const out = outputs[0][0];
     const samples = this.samples;
-    if (!samples || samples.length === 0) {
+    if (!samples || samples.length === 0 || !this.running) {
       out.fill(0);
       return true;
     }

@@ -8,8 +8,9 @@ move and up at screen coordinates, and Ctrl+A as a key with Ctrl; when the
 module ends the page says so, and its button starts the module again; with
 the network cut, a reload starts it from the service worker.
 Also plays the worklet offline: the loop comes round sample for sample, each
-an int16 divided by 32768, and a rewrite takes the place of the samples
-without moving the position.
+an int16 divided by 32768, held in silence while paused and going on from
+where it was, and a rewrite takes the place of the samples without moving
+the position.
 Then runs the site's own tonbrook.wasm and the Linux build's program (in
 Xvfb, on SDL's plain framebuffer at 2x) through the same taps and keys: after
 each step the page's screen is the Linux screen pixel for pixel; File ->
@@ -169,10 +170,11 @@ def check(page, url, open_page):
 
 
 # Plays the worklet into an offline context: 3500 samples of a 1000-sample
-# loop, rewritten (every sample negated) at sample 2048; the result lists
+# loop, held in silence from sample 1024 to 1536, then going on from where
+# it was, rewritten (every sample negated) at sample 2048; the result lists
 # the samples that differ from what should play and the passes reported.
 WORKLET_CHECK = """(async () => {
-  const rate = 44100, length = 3500, at = 2048;
+  const rate = 44100, length = 3500, held = 1024, goes = 1536, at = 2048;
   const context = new OfflineAudioContext({ numberOfChannels: 1, length, sampleRate: rate });
   await context.audioWorklet.addModule('worklet.js');
   const node = new AudioWorkletNode(context, 'tonbrook-loop', { outputChannelCount: [1] });
@@ -182,18 +184,21 @@ WORKLET_CHECK = """(async () => {
   const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
   const loop = Int16Array.from({ length: 1000 }, (_, i) => ((i * 7919) % 65536) - 32768);
   const rewrite = loop.map((v) => -1 - v);
-  node.port.postMessage({ play: loop });
+  node.port.postMessage({ play: loop, running: true });
   await sleep(100);
-  context.suspend(at / rate).then(async () => {
-    node.port.postMessage({ rewrite });
-    await sleep(100);
-    context.resume();
-  });
+  for (const [sample, message] of [[held, { running: false }], [goes, { running: true }], [at, { rewrite }]]) {
+    context.suspend(sample / rate).then(async () => {
+      node.port.postMessage(message);
+      await sleep(100);
+      context.resume();
+    });
+  }
   const out = (await context.startRendering()).getChannelData(0);
   await sleep(100);
   const wrong = [];
   for (let i = 0; i < length; i++) {
-    const expected = (i < at ? loop : rewrite)[i % 1000];
+    const position = i < held ? i : i - (goes - held);
+    const expected = i >= held && i < goes ? 0 : (i < at ? loop : rewrite)[position % 1000];
     if (out[i] * 32768 !== expected && wrong.length < 5) wrong.push([i, out[i] * 32768, expected]);
   }
   return JSON.stringify({ wrong, passes });
@@ -204,7 +209,7 @@ def check_worklet(page, url):
     page.call("Page.navigate", url=url + "worklet.js")
     result = json.loads(page.evaluate(WORKLET_CHECK))
     failures = [f"the worklet played sample {i} as {got}, not {expected}" for i, got, expected in result["wrong"]]
-    if result["passes"] != [1, 2, 3]:
+    if result["passes"] != [1, 2, 3]:  # rendered in blocks of 128 samples: 3584 - 512 of them played
         failures.append(f"the worklet reported passes {result['passes']}, not [1, 2, 3]")
     return failures
 
