@@ -2,19 +2,20 @@
 """Checks host.js in headless Chromium, driven through the DevTools
 protocol, with host-check.wasm standing in for tonbrook.wasm: the screen the
 module presents after an asyncify wait shows pixel for pixel, centred at a
-whole-number scale; a second tab says Tonbrook is open in another tab and
-starts nothing; a tap on the canvas reaches the module as stylus down,
+whole-number scale; a tap on the canvas reaches the module as stylus down,
 move and up at screen coordinates, and Ctrl+A as a key with Ctrl; when the
-module ends the page says so, and its button starts the module again; with
-the network cut, a reload starts it from the service worker.
+module ends the page says so, and its button starts the module again.
 Also plays the worklet offline: the loop comes round sample for sample, each
 an int16 divided by 32768, held in silence while paused and going on from
 where it was, and a rewrite takes the place of the samples without moving
 the position.
 Then runs the site's own tonbrook.wasm and the Linux build's program (in
 Xvfb, on SDL's plain framebuffer at 2x) through the same taps and keys: after
-each step the page's screen is the Linux screen pixel for pixel; File ->
-Exit ends both, and the page says so. Chromium plays into a PulseAudio
+each step the page's screen is the Linux screen pixel for pixel; while it
+plays, a second tab says in one line that Tonbrook is open in another tab
+and a tap on its PLAY plays nothing; File -> Exit ends both, and the page
+says so; with the network cut, a reload shows the start screen from the
+service worker. Chromium plays into a PulseAudio
 null sink at 44100 Hz of a server of the check's own, recorded with parec:
 after PLAY the recording holds the loop buffer (the Linux build's
 tonbrook-render of the same wave) sample for sample, loop after loop; each
@@ -97,7 +98,7 @@ class DevTools:
             time.sleep(0.05)
 
 
-def check(page, url, open_page):
+def check(page, url):
     failures = []
     page.call("Runtime.enable")
     page.call("Emulation.setDeviceMetricsOverride", width=WINDOW[0], height=WINDOW[1], deviceScaleFactor=1,
@@ -117,17 +118,6 @@ def check(page, url, open_page):
         got = tuple(pixels[(y * 240 + x) * 4:(y * 240 + x) * 4 + 4])
         if got != colour + (255,):
             failures.append(f"screen pixel ({x},{y}) is {got}, not {colour}")
-
-    second = page.call("Target.createTarget", url=url)["targetId"]
-    other = open_page(second)
-    notice = "document.getElementById('notice').textContent"
-    end = time.monotonic() + 10
-    while other.evaluate(notice) != "Tonbrook is open in another tab." and time.monotonic() < end:
-        time.sleep(0.05)
-    if other.evaluate(notice) != "Tonbrook is open in another tab.":
-        failures.append(f"a second tab says {other.evaluate(notice)!r}")
-    other.socket.close()
-    page.call("Target.closeTarget", targetId=second)
 
     def mouse(kind, x, y):
         page.call("Input.dispatchMouseEvent", type=kind, x=LEFT + x * SCALE + 1, y=TOP + y * SCALE + 1,
@@ -154,18 +144,6 @@ def check(page, url, open_page):
         page.wait_for_console("presented", seconds=10)
     except RuntimeError as error:
         failures.append(f"no start again: {error}")
-    page.evaluate("navigator.serviceWorker.ready.then(() => true)")
-    page.call("Network.enable")
-    page.call("Network.emulateNetworkConditions", offline=True, latency=0, downloadThroughput=-1,
-              uploadThroughput=-1)
-    page.console.clear()
-    page.call("Page.reload")
-    try:
-        page.wait_for_console("presented", seconds=10)
-    except RuntimeError as error:
-        failures.append(f"no start offline: {error}")
-    page.call("Network.emulateNetworkConditions", offline=False, latency=0, downloadThroughput=-1,
-              uploadThroughput=-1)
     return failures
 
 
@@ -340,41 +318,91 @@ def check_sound(recorded, loops, plays, switches):
     return failures, delays
 
 
-def check_program(page, url, screens, linux_ended, recording, loops):
-    """The same steps on the page as on Linux, and the sound recorded while
-    it plays (when there is a recording); failures."""
+def tap(page, x, y, lifted=None):
+    """Taps the page's screen at a screen point; lifted gets the value of
+    calling it just before the stylus lifts."""
+    for kind in ("mousePressed", "mouseReleased"):
+        if kind == "mouseReleased" and lifted:
+            lifted()
+        page.call("Input.dispatchMouseEvent", type=kind, x=LEFT + x * SCALE + 1, y=TOP + y * SCALE + 1,
+                  button="left", buttons=1 if kind == "mousePressed" else 0, clickCount=1)
+
+
+def screen(page):
+    """The page's screen as 240 x 320 RGB tuples, or [] without one."""
+    data = page.evaluate("Array.from(document.getElementById('screen').getContext('2d')"
+                         ".getImageData(0, 0, 240, 320).data)")
+    return [tuple(data[i:i + 3]) for i in range(0, len(data or []), 4)]
+
+
+def shown(page, expected, seconds=15):
+    """The page's screen once it is expected, or as it is when the time is up."""
+    end = time.monotonic() + seconds
+    got = screen(page)
+    while got != expected and time.monotonic() < end:
+        time.sleep(0.1)
+        got = screen(page)
+    return got
+
+
+def second_tab(page, url, open_page):
+    """A second tab of the site while the first plays says in one line that
+    Tonbrook is open in another tab, and a tap on its PLAY plays nothing
+    (the recording holds the first tab's loop alone); failures."""
+    target = page.call("Target.createTarget", url=url)["targetId"]
+    other = open_page(target)
+    other.call("Emulation.setDeviceMetricsOverride", width=WINDOW[0], height=WINDOW[1], deviceScaleFactor=1,
+               mobile=False)
+    notice = "document.getElementById('notice').textContent"
+    end = time.monotonic() + 10
+    while other.evaluate(notice) != "Tonbrook is open in another tab." and time.monotonic() < end:
+        time.sleep(0.05)
+    failures = []
+    if other.evaluate(notice) != "Tonbrook is open in another tab.":
+        failures.append(f"a second tab says {other.evaluate(notice)!r}")
+    if any(colour != (0, 0, 0) for colour in set(screen(other))):
+        failures.append("a second tab shows a screen")
+    tap(other, *PLAY_TAP)
+    time.sleep(0.5)
+    other.socket.close()
+    page.call("Target.closeTarget", targetId=target)
+    return failures
+
+
+def offline_start(page, start):
+    """With the network cut, a reload shows the start screen (the service
+    worker keeps the site); failures."""
+    page.evaluate("navigator.serviceWorker.ready.then(() => true)")
+    page.call("Network.enable")
+    page.call("Network.emulateNetworkConditions", offline=True, latency=0, downloadThroughput=-1,
+              uploadThroughput=-1)
+    page.call("Page.reload")
+    got = shown(page, start)
+    page.call("Network.emulateNetworkConditions", offline=False, latency=0, downloadThroughput=-1,
+              uploadThroughput=-1)
+    return [] if got == start else ["a reload with the network cut does not show the start screen"]
+
+
+def check_program(page, url, open_page, screens, linux_ended, recording, loops):
+    """The same steps on the page as on Linux, a second tab while it plays,
+    the sound recorded meanwhile (when there is a recording), and a start
+    with the network cut; failures."""
     failures = []
     page.call("Page.navigate", url=url)
     plays, switches = [], []
 
-    def recorded():
-        return os.path.getsize(recording) // 2 if recording else 0
+    def recorded(taps):
+        return lambda: taps.append(os.path.getsize(recording) // 2 if recording else 0)
 
-    def tap(x, y, taps=None):
-        """A tap; taps gets the recording's length as the stylus lifts."""
-        for kind in ("mousePressed", "mouseReleased"):
-            if kind == "mouseReleased" and taps is not None:
-                taps.append(recorded())
-            page.call("Input.dispatchMouseEvent", type=kind, x=LEFT + x * SCALE + 1, y=TOP + y * SCALE + 1,
-                      button="left", buttons=1 if kind == "mousePressed" else 0, clickCount=1)
-
-    def screen():
-        data = page.evaluate("Array.from(document.getElementById('screen').getContext('2d')"
-                             ".getImageData(0, 0, 240, 320).data)")
-        return [tuple(data[i:i + 3]) for i in range(0, len(data or []), 4)]
     for (what, step), expected in zip(PROGRAM_STEPS, screens):
         if step and step[0] == "tap":
-            tap(step[1], step[2], plays if step[1:] == PLAY_TAP else None)
+            tap(page, step[1], step[2], recorded(plays) if step[1:] == PLAY_TAP else None)
         elif step:
             key = dict(key=step[1], code="Key" + step[1].upper(), windowsVirtualKeyCode=ord(step[1].upper()),
                        modifiers=2)
             page.call("Input.dispatchKeyEvent", type="keyDown", **key)
             page.call("Input.dispatchKeyEvent", type="keyUp", **key)
-        end = time.monotonic() + 15
-        got = screen()
-        while got != expected and time.monotonic() < end:
-            time.sleep(0.1)
-            got = screen()
+        got = shown(page, expected)
         wrong = [i for i in range(len(expected)) if got[i] != expected[i]] if got else [0]
         if not got:
             failures.append(f"{what}: the page shows no screen")
@@ -382,16 +410,17 @@ def check_program(page, url, screens, linux_ended, recording, loops):
             i = wrong[0]
             failures.append(f"{what}: {len(wrong)} pixels differ from the Linux screen, first ({i % 240},{i // 240}):"
                             f" {got[i]}, not {expected[i]}")
+    failures += second_tab(page, url, open_page)
     if recording:
         time.sleep(0.5)
         for x, y in WAVE_TAPS:
-            tap(x, y, switches)
+            tap(page, x, y, recorded(switches))
             time.sleep(0.4)
         for _ in range(RESTARTS):
             time.sleep(0.8)
-            tap(*PLAY_TAP)
+            tap(page, *PLAY_TAP)
             time.sleep(0.3)
-            tap(*PLAY_TAP, plays)
+            tap(page, *PLAY_TAP, recorded(plays))
         time.sleep(0.8)
         wrong, delays = check_sound(desk.samples(recording), loops, plays, switches)
         failures += wrong
@@ -401,7 +430,7 @@ def check_program(page, url, screens, linux_ended, recording, loops):
             if ms:
                 print(f"host_check: {what} in the recording: median {ms[len(ms) // 2]} ms (of {ms})")
     for x, y in EXIT_TAPS:
-        tap(x, y)
+        tap(page, x, y)
         time.sleep(0.3)
     ended = "!document.getElementById('ended').hidden && document.getElementById('screen').hidden"
     end = time.monotonic() + 15
@@ -411,7 +440,7 @@ def check_program(page, url, screens, linux_ended, recording, loops):
         failures.append("File -> Exit: the page does not say that Tonbrook has ended")
     if not linux_ended:
         failures.append("File -> Exit did not end the Linux program with status 0")
-    return failures
+    return failures + offline_start(page, screens[0])
 
 
 def main():
@@ -464,9 +493,9 @@ def main():
 
             def open_page(target):
                 return DevTools(f"ws://127.0.0.1:{port}/devtools/page/{target}", websocket)
-            failures = check(page, url, open_page) + check_worklet(page, url)
-            failures += check_program(page, f"http://127.0.0.1:{program_server.server_address[1]}/", screens,
-                                      linux_ended, recording, loops)
+            failures = check(page, url) + check_worklet(page, url)
+            failures += check_program(page, f"http://127.0.0.1:{program_server.server_address[1]}/", open_page,
+                                      screens, linux_ended, recording, loops)
         finally:
             browser.terminate()
             try:
