@@ -173,7 +173,10 @@ class Wave {
     this.node?.port.postMessage({ stop: true });
   }
 
-  // Posts the loop buffer again when the application has rewritten it.
+  // Posts the loop buffer again when the application has rewritten it. The
+  // application only runs between two of its waits, so the host compares
+  // as each wait begins: a rewrite goes to the worklet as soon as it is
+  // made, and nothing runs while the application sleeps.
   watch(memory) {
     if (!this.loop) return;
     const now = new Int16Array(memory.buffer, this.loop.ptr, this.loop.bytes >> 1);
@@ -194,7 +197,12 @@ function wasiImports(memory) {
   const kSuccess = 0;
   const kBadFile = 8;
   const lines = { 1: '', 2: '' };
-  const view = () => new DataView(memory().buffer);
+  // One view of the memory for all the calls, made again when it grows.
+  let dataView = null;
+  const view = () => {
+    if (dataView?.buffer !== memory().buffer) dataView = new DataView(memory().buffer);
+    return dataView;
+  };
   return {
     args_sizes_get: (argc, size) => {
       view().setUint32(argc, 1, true);
@@ -287,6 +295,7 @@ async function run() {
         if (!performance.getEntriesByName('tonbrook-first-frame').length) performance.mark('tonbrook-first-frame');
       },
       wait: asyncify.wrap((ms) => new Promise((resolve) => {
+        wave.watch(memory());
         const timer = ms >= 0 ? setTimeout(() => { wake = null; resolve(0); }, ms) : 0;
         wake = () => {
           clearTimeout(timer);
@@ -311,7 +320,6 @@ async function run() {
     asyncify.later(() => exports.tonbrook_wave_passes(n));
     wake?.();
   };
-  const watcher = setInterval(() => wave.watch(memory()), 10);
 
   const at = (event) => {
     const rect = canvas.getBoundingClientRect();
@@ -350,7 +358,6 @@ async function run() {
   } catch (error) {
     if (!(error instanceof Exit)) throw error;
   } finally {
-    clearInterval(watcher);
     wave.stop();
     exports = null;
   }

@@ -8,6 +8,12 @@
 // its loop buffer as it plays); { stop: true } falls silent. Messages out:
 // { passes: n } each time the loop comes round, with the passes played
 // since play.
+// The samples as the output takes them, each int16 divided by 32768
+// (exact in single precision), converted once for all the passes.
+function levels(samples) {
+  return Float32Array.from(samples, (sample) => sample / 32768);
+}
+
 class LoopProcessor extends AudioWorkletProcessor {
   constructor() {
     super();
@@ -19,11 +25,11 @@ class LoopProcessor extends AudioWorkletProcessor {
       const message = event.data;
       if (typeof message.running === 'boolean') this.running = message.running;
       if (message.play) {
-        this.samples = message.play;
+        this.samples = levels(message.play);
         this.position = 0;
         this.passes = 0;
       } else if (message.rewrite && this.samples && message.rewrite.length === this.samples.length) {
-        this.samples = message.rewrite;
+        this.samples = levels(message.rewrite);
       } else if (message.stop) {
         this.samples = null;
       }
@@ -37,9 +43,12 @@ class LoopProcessor extends AudioWorkletProcessor {
       out.fill(0);
       return true;
     }
-    for (let i = 0; i < out.length; i++) {
-      out[i] = samples[this.position] / 32768;
-      if (++this.position === samples.length) {
+    for (let i = 0; i < out.length;) {
+      const n = Math.min(out.length - i, samples.length - this.position);
+      out.set(samples.subarray(this.position, this.position + n), i);
+      i += n;
+      this.position += n;
+      if (this.position === samples.length) {
         this.position = 0;
         this.port.postMessage({ passes: ++this.passes });
       }

@@ -443,6 +443,35 @@ def check_program(page, url, open_page, screens, linux_ended, recording, loops):
     return failures + offline_start(page, screens[0])
 
 
+def start_chromium(chromium, profile, env):
+    """Headless Chromium with a profile of its own, which plays sound without
+    a gesture, on a DevTools port; returns it and the port, or the end of
+    what it said and None when it cannot start."""
+    browser = subprocess.Popen(
+        [chromium, "--headless=new", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
+         "--autoplay-policy=no-user-gesture-required", f"--user-data-dir={profile}",
+         "--remote-debugging-port=0", "about:blank"],
+        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env)
+    port_file = os.path.join(profile, "DevToolsActivePort")
+    end = time.monotonic() + 60
+    while not os.path.exists(port_file) and browser.poll() is None and time.monotonic() < end:
+        time.sleep(0.1)
+    if not os.path.exists(port_file):
+        browser.kill()
+        return browser.communicate()[1].decode(errors="replace")[-2000:], None
+    time.sleep(0.2)
+    return browser, open(port_file).read().split()[0]
+
+
+def stop_chromium(browser):
+    browser.terminate()
+    try:
+        browser.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        browser.kill()
+        browser.wait()
+
+
 def main():
     site, module, program, render = sys.argv[1:5]
     try:
@@ -471,22 +500,10 @@ def main():
         program_server = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
                                                          functools.partial(QuietHandler, directory=site))
         threading.Thread(target=program_server.serve_forever, daemon=True).start()
-        profile = os.path.join(tmp, "profile")
-        browser = subprocess.Popen(
-            [chromium, "--headless=new", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
-             "--autoplay-policy=no-user-gesture-required", f"--user-data-dir={profile}",
-             "--remote-debugging-port=0", "about:blank"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=pulse.env if recording else None)
+        browser, port = start_chromium(chromium, os.path.join(tmp, "profile"), pulse.env if recording else None)
         try:
-            port_file = os.path.join(profile, "DevToolsActivePort")
-            end = time.monotonic() + 60
-            while not os.path.exists(port_file) and browser.poll() is None and time.monotonic() < end:
-                time.sleep(0.1)
-            if not os.path.exists(port_file):
-                browser.kill()
-                return skip("chromium could not start: " + browser.communicate()[1].decode(errors="replace")[-2000:])
-            time.sleep(0.2)
-            port = open(port_file).read().split()[0]
+            if not port:
+                return skip("chromium could not start: " + browser)
             targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json"))
             page = DevTools(next(t for t in targets if t["type"] == "page")["webSocketDebuggerUrl"], websocket)
             url = f"http://127.0.0.1:{server.server_address[1]}/"
@@ -497,12 +514,8 @@ def main():
             failures += check_program(page, f"http://127.0.0.1:{program_server.server_address[1]}/", open_page,
                                       screens, linux_ended, recording, loops)
         finally:
-            browser.terminate()
-            try:
-                browser.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                browser.kill()
-                browser.wait()
+            if port:
+                stop_chromium(browser)
             server.shutdown()
             program_server.shutdown()
             pulse.stop()
