@@ -151,7 +151,7 @@ def main():
         for name, text in (("index.html", FLOOR_PAGE), ("sine.js", FLOOR_WORKLET)):
             with open(os.path.join(floor, name), "w") as f:
                 f.write(text)
-        pulse = host_check.pulse_test.Pulse(os.path.join(tmp, "pulse"))
+        pulse = host_check.desk.Pulse(os.path.join(tmp, "pulse"))
         if not pulse.start():
             sys.exit("web_bench: PulseAudio does not start here")
         site_server, site_url = serve(options.site)

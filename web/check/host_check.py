@@ -44,8 +44,6 @@ import urllib.request
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "desktop"))
 import desktop_test as desk  # noqa: E402
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "wave"))
-import pulse_test  # noqa: E402
 
 WINDOW = (500, 700)  # the page: room for the screen at 2x, 480 x 640, at (10, 30)
 SCALE, LEFT, TOP = 2, 10, 30
@@ -211,6 +209,7 @@ WAVE_TAPS = [(40, 177), (40, 53)] * 2 + [(40, 177)]
 PLAY_TAP = (189, 237)
 RESTARTS = 3
 LOOPS_HEARD = 3
+HEAD = 512  # samples of a loop's start that find where it starts in the recording
 EXIT_TAPS = [(20, 307), (20, 283)]  # File, then Exit on its pop-up
 
 
@@ -292,7 +291,7 @@ def check_sound(recorded, loops, plays, switches):
     for k, tapped in enumerate(plays):
         what = f"PLAY {k + 1}"
         first = 0 if k == 0 else len(loops) - 1
-        head = loops[first][:pulse_test.WINDOW]
+        head = loops[first][:HEAD]
         start = next((i for i in range(tapped, len(recorded) - len(head)) if recorded[i:i + len(head)] == head),
                      None)
         if start is None:
@@ -426,7 +425,7 @@ def check_program(page, url, open_page, screens, linux_ended, recording, loops):
         failures += wrong
         for what, taken in [("PLAY to the loop's first sample", delays["play"]),
                             ("a waveform tap while it plays to the new loop", delays["switch"])]:
-            ms = sorted(round(n * 1000 / pulse_test.RATE) for n in taken)
+            ms = sorted(round(n * 1000 / desk.RATE) for n in taken)
             if ms:
                 print(f"host_check: {what} in the recording: median {ms[len(ms) // 2]} ms (of {ms})")
     for x, y in EXIT_TAPS:
@@ -486,8 +485,8 @@ def main():
             return skip(f"no {tool} for the Linux program's screens")
     with tempfile.TemporaryDirectory() as tmp:
         screens, linux_ended = linux_screens(program, tmp)
-        loops = [pulse_test.loop_of(render, tmp, *words) for words in LOOPS]
-        pulse = pulse_test.Pulse(os.path.join(tmp, "pulse"))
+        loops = [desk.loop_of(render, tmp, *words) for words in LOOPS]
+        pulse = desk.Pulse(os.path.join(tmp, "pulse"))
         recording = pulse.start() if shutil.which("pulseaudio") and shutil.which("parec") else None
         if not recording:
             print("host_check: NOT CHECKED: the sound, since PulseAudio does not start here", file=sys.stderr)
