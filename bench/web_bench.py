@@ -116,6 +116,8 @@ def cpu(root, seconds, runs):
 
 
 def serve(folder):
+    """Serves folder on a port of its own, from a thread; the server and its
+    address."""
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
                                              functools.partial(host_check.QuietHandler, directory=folder))
     threading.Thread(target=server.serve_forever, daemon=True).start()

@@ -414,13 +414,13 @@ def check_program(page, url, open_page, screens, linux_ended, recording, loops):
         time.sleep(0.5)
         for x, y in WAVE_TAPS:
             tap(page, x, y, recorded(switches))
-            time.sleep(0.4)
+            time.sleep(0.5)
         for _ in range(RESTARTS):
             time.sleep(0.8)
             tap(page, *PLAY_TAP)
             time.sleep(0.3)
             tap(page, *PLAY_TAP, recorded(plays))
-        time.sleep(0.8)
+        time.sleep(1.2)
         wrong, delays = check_sound(desk.samples(recording), loops, plays, switches)
         failures += wrong
         for what, taken in [("PLAY to the loop's first sample", delays["play"]),
@@ -463,6 +463,8 @@ def start_chromium(chromium, profile, env):
 
 
 def stop_chromium(browser):
+    """Ends the Chromium start_chromium started, killing it when it does not
+    end within 10 s."""
     browser.terminate()
     try:
         browser.wait(timeout=10)
