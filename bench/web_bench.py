@@ -187,7 +187,9 @@ def main():
             site_server.shutdown()
             floor_server.shutdown()
             pulse.stop()
-    names = sorted({name for shares in figures.values() for name in shares}, key=lambda n: n == "all of Chromium")
+    playing = figures["Tonbrook playing a sine"]
+    names = sorted({name for shares in figures.values() for name in shares},
+                   key=lambda name: (name == "all of Chromium", -playing.get(name, 0)))
     print(f"percent of one core, medians of {options.runs} windows of {options.seconds:g} s:")
     print("%-36s" % "" + "".join("%14s" % name[:13] for name in names))
     for what, shares in figures.items():
