@@ -47,6 +47,7 @@ import desktop_test as desk  # noqa: E402
 
 WINDOW = (500, 700)  # the page: room for the screen at 2x, 480 x 640, at (10, 30)
 SCALE, LEFT, TOP = 2, 10, 30
+ENDED = "!document.getElementById('ended').hidden && document.getElementById('screen').hidden"
 
 
 def skip(why):
@@ -130,11 +131,7 @@ def check(page, url):
             page.wait_for_console(line, seconds=10)
         except RuntimeError as error:
             failures.append(str(error))
-    ended = "!document.getElementById('ended').hidden && document.getElementById('screen').hidden"
-    end = time.monotonic() + 10
-    while not page.evaluate(ended) and time.monotonic() < end:
-        time.sleep(0.05)
-    if not page.evaluate(ended):
+    if not until(lambda: page.evaluate(ENDED), bool):
         failures.append("the page does not say that Tonbrook has ended")
     page.console.clear()
     page.evaluate("document.getElementById('restart').click()")
@@ -264,12 +261,13 @@ def linux_screens(program, tmp):
 def runs(recorded, start, loops):
     """From recorded[start] on, in the phase in which start is the loops'
     first sample: the runs of samples that are one of the loops, as [which,
-    first, end]; they end at the first sample that is none of them."""
+    first, end]; they end at the first sample that is none of them, or at a
+    silence (64 zero samples, which a loop's own zeros do not make)."""
     size = len(loops[0])
     found = []
     for i in range(start, len(recorded)):
         which = [k for k, loop in enumerate(loops) if recorded[i] == loop[(i - start) % size]]
-        if not which:
+        if not which or (recorded[i] == 0 and not any(recorded[i:i + 64])):
             break
         if found and found[-1][0] in which:
             found[-1][2] = i + 1
@@ -334,14 +332,20 @@ def screen(page):
     return [tuple(data[i:i + 3]) for i in range(0, len(data or []), 4)]
 
 
-def shown(page, expected, seconds=15):
-    """The page's screen once it is expected, or as it is when the time is up."""
+def until(value, done, seconds=15):
+    """Calls value until done says yes to what it gives, or the time is up;
+    what it gave last."""
     end = time.monotonic() + seconds
-    got = screen(page)
-    while got != expected and time.monotonic() < end:
-        time.sleep(0.1)
-        got = screen(page)
+    got = value()
+    while not done(got) and time.monotonic() < end:
+        time.sleep(0.05)
+        got = value()
     return got
+
+
+def shown(page, expected):
+    """The page's screen once it is expected, or as it is when the time is up."""
+    return until(lambda: screen(page), lambda got: got == expected)
 
 
 def second_tab(page, url, open_page):
@@ -352,13 +356,9 @@ def second_tab(page, url, open_page):
     other = open_page(target)
     other.call("Emulation.setDeviceMetricsOverride", width=WINDOW[0], height=WINDOW[1], deviceScaleFactor=1,
                mobile=False)
-    notice = "document.getElementById('notice').textContent"
-    end = time.monotonic() + 10
-    while other.evaluate(notice) != "Tonbrook is open in another tab." and time.monotonic() < end:
-        time.sleep(0.05)
-    failures = []
-    if other.evaluate(notice) != "Tonbrook is open in another tab.":
-        failures.append(f"a second tab says {other.evaluate(notice)!r}")
+    said = until(lambda: other.evaluate("document.getElementById('notice').textContent"),
+                 lambda line: line == "Tonbrook is open in another tab.")
+    failures = [] if said == "Tonbrook is open in another tab." else [f"a second tab says {said!r}"]
     if any(colour != (0, 0, 0) for colour in set(screen(other))):
         failures.append("a second tab shows a screen")
     tap(other, *PLAY_TAP)
@@ -431,11 +431,7 @@ def check_program(page, url, open_page, screens, linux_ended, recording, loops):
     for x, y in EXIT_TAPS:
         tap(page, x, y)
         time.sleep(0.3)
-    ended = "!document.getElementById('ended').hidden && document.getElementById('screen').hidden"
-    end = time.monotonic() + 15
-    while not page.evaluate(ended) and time.monotonic() < end:
-        time.sleep(0.1)
-    if not page.evaluate(ended):
+    if not until(lambda: page.evaluate(ENDED), bool):
         failures.append("File -> Exit: the page does not say that Tonbrook has ended")
     if not linux_ended:
         failures.append("File -> Exit did not end the Linux program with status 0")
