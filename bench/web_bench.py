@@ -62,7 +62,8 @@ SETTLE = 10
 
 def tree(root):
     """The processes under root (itself too), by pid: what Chromium calls
-    each (its --type and utility sub-type; the browser for root)."""
+    each (its --type, a utility's service, the browser for root); the
+    renderer runs the page and its AudioWorklet."""
     parents = {}
     for entry in os.listdir("/proc"):
         if entry.isdigit():
@@ -82,7 +83,7 @@ def tree(root):
             continue
         kind = next((a.split("=", 1)[1] for a in args if a.startswith("--type=")), "browser")
         sub = next((a.split("=", 1)[1].split(".")[0] for a in args if a.startswith("--utility-sub-type=")), "")
-        names[pid] = {"renderer": "renderer (page and worklet)", "utility": f"utility {sub}"}.get(kind, kind)
+        names[pid] = sub.lower() if kind == "utility" else kind
     return names
 
 
@@ -110,7 +111,7 @@ def cpu(root, seconds, runs):
         shares = {}
         for pid, name in names.items():
             shares[name] = shares.get(name, 0) + (after[pid] - before[pid]) / 1e7 / spent
-        shares["all of Chromium"] = sum(shares.values())
+        shares["all"] = sum(shares.values())
         windows.append(shares)
     return {name: statistics.median(w.get(name, 0) for w in windows) for name in windows[-1]}
 
@@ -189,11 +190,11 @@ def main():
             pulse.stop()
     playing = figures["Tonbrook playing a sine"]
     names = sorted({name for shares in figures.values() for name in shares},
-                   key=lambda name: (name == "all of Chromium", -playing.get(name, 0)))
+                   key=lambda name: (name == "all", -playing.get(name, 0)))
     print(f"percent of one core, medians of {options.runs} windows of {options.seconds:g} s:")
-    print("%-36s" % "" + "".join("%14s" % name[:13] for name in names))
+    print("%-36s" % "" + "".join("%13s" % name[:12] for name in names))
     for what, shares in figures.items():
-        print("%-36s" % what + "".join("%14.2f" % shares.get(name, 0) for name in names))
+        print("%-36s" % what + "".join("%13.2f" % shares.get(name, 0) for name in names))
 
 
 if __name__ == "__main__":
