@@ -8,6 +8,7 @@
 // its loop buffer as it plays); { stop: true } falls silent. Messages out:
 // { passes: n } each time the loop comes round, with the passes played
 // since play.
+
 // The samples as the output takes them, each int16 divided by 32768
 // (exact in single precision), converted once for all the passes.
 function levels(samples) {
