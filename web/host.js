@@ -9,7 +9,11 @@
 //                        wait(ms) -> 0          returns when input came or
 //                                               ms passed (-1: input only)
 //                        wave_open() -> 0 / 1   1 where there is Web Audio
-//                        wave_play(ptr, bytes)  loops the 16-bit samples
+//                        wave_play(ptr, bytes, running)
+//                                               loops the 16-bit samples,
+//                                               held in silence while not
+//                                               running
+//                        wave_run(running)      holds them (0) or goes on (1)
 //                        wave_stop()
 //   imports "wasi_snapshot_preview1": the calls below
 //   exports: memory, _initialize (a reactor's: the static constructors),
@@ -129,6 +133,7 @@ class Wave {
     this.context = null;
     this.node = null;
     this.loop = null; // { ptr, bytes, sent }
+    this.running = true;
     this.onPasses = null;
   }
 
@@ -145,16 +150,22 @@ class Wave {
       this.node.port.onmessage = (event) => this.onPasses?.(event.data.passes);
       this.node.connect(this.context.destination);
       await this.context.resume();
-      if (this.loop) this.node.port.postMessage({ play: this.loop.sent });
+      if (this.loop) this.node.port.postMessage({ play: this.loop.sent, running: this.running });
     } catch (error) {
       this.node = null;
       say(`Tonbrook plays silently: the browser's audio did not start (${error.message}).`);
     }
   }
 
-  play(memory, ptr, bytes) {
+  play(memory, ptr, bytes, running) {
     this.loop = { ptr, bytes, sent: new Int16Array(memory.buffer.slice(ptr, ptr + bytes)) };
-    this.node?.port.postMessage({ play: this.loop.sent });
+    this.running = running;
+    this.node?.port.postMessage({ play: this.loop.sent, running });
+  }
+
+  run(running) {
+    this.running = running;
+    this.node?.port.postMessage({ running });
   }
 
   stop() {
@@ -162,7 +173,10 @@ class Wave {
     this.node?.port.postMessage({ stop: true });
   }
 
-  // Posts the loop buffer again when the application has rewritten it.
+  // Posts the loop buffer again when the application has rewritten it. The
+  // application only runs between two of its waits, so the host compares
+  // as each wait begins: a rewrite goes to the worklet as soon as it is
+  // made, and nothing runs while the application sleeps.
   watch(memory) {
     if (!this.loop) return;
     const now = new Int16Array(memory.buffer, this.loop.ptr, this.loop.bytes >> 1);
@@ -183,7 +197,12 @@ function wasiImports(memory) {
   const kSuccess = 0;
   const kBadFile = 8;
   const lines = { 1: '', 2: '' };
-  const view = () => new DataView(memory().buffer);
+  // One view of the memory for all the calls, made again when it grows.
+  let dataView = null;
+  const view = () => {
+    if (dataView?.buffer !== memory().buffer) dataView = new DataView(memory().buffer);
+    return dataView;
+  };
   return {
     args_sizes_get: (argc, size) => {
       view().setUint32(argc, 1, true);
@@ -276,6 +295,7 @@ async function run() {
         if (!performance.getEntriesByName('tonbrook-first-frame').length) performance.mark('tonbrook-first-frame');
       },
       wait: asyncify.wrap((ms) => new Promise((resolve) => {
+        wave.watch(memory());
         const timer = ms >= 0 ? setTimeout(() => { wake = null; resolve(0); }, ms) : 0;
         wake = () => {
           clearTimeout(timer);
@@ -284,7 +304,8 @@ async function run() {
         };
       })),
       wave_open: () => (wave.available() ? 1 : 0),
-      wave_play: (ptr, bytes) => wave.play(memory(), ptr, bytes),
+      wave_play: (ptr, bytes, running) => wave.play(memory(), ptr, bytes, running !== 0),
+      wave_run: (running) => wave.run(running !== 0),
       wave_stop: () => wave.stop(),
     },
   };
@@ -299,7 +320,6 @@ async function run() {
     asyncify.later(() => exports.tonbrook_wave_passes(n));
     wake?.();
   };
-  const watcher = setInterval(() => wave.watch(memory()), 10);
 
   const at = (event) => {
     const rect = canvas.getBoundingClientRect();
@@ -338,7 +358,6 @@ async function run() {
   } catch (error) {
     if (!(error instanceof Exit)) throw error;
   } finally {
-    clearInterval(watcher);
     wave.stop();
     exports = null;
   }

@@ -219,6 +219,7 @@ void Device::SetRunning(bool bRunning) {
     }
   }
   Post(done);
+  if (!input) port->RunningChanged(bRunning);
 }
 
 void Device::Reset() {
@@ -229,6 +230,7 @@ void Device::Reset() {
     m_running = !input;
   }
   Post(done);
+  if (!input) port->RunningChanged(true);
   port->QueueChanged();
 }
 

@@ -60,6 +60,11 @@ class Port {
    * that a backend can take or let go of the machine's device. Never called
    * with the core's lock held. */
   virtual void QueueChanged() {}
+  /* Output: told after the device was paused (waveOutPause) or went on
+   * (waveOutRestart, or a reset, which restarts it), for a backend that
+   * plays the queued block by itself and so must hold it while paused.
+   * Never called with the core's lock held. */
+  virtual void RunningChanged(bool) {}
 };
 
 class Backend {

@@ -11,7 +11,9 @@
  * refused while one is queued. The device core follows what the worklet
  * played: each pass the worklet reports moves the core on by the block,
  * which counts the loop's passes and returns the header done when they are
- * over, and then the worklet stops.
+ * over, and then the worklet stops. While the device is paused the worklet
+ * holds its place in silence, and a pass it reported just before the pause
+ * moves the core on at the restart, as it would have played it.
  */
 #include <vector>
 
@@ -22,7 +24,8 @@
 
 extern "C" {
 TONBROOK_IMPORT("wave_open") int TonbrookWaveOpen();
-TONBROOK_IMPORT("wave_play") void TonbrookWavePlay(const void *samples, size_t bytes);
+TONBROOK_IMPORT("wave_play") void TonbrookWavePlay(const void *samples, size_t bytes, int running);
+TONBROOK_IMPORT("wave_run") void TonbrookWaveRun(int running);
 TONBROOK_IMPORT("wave_stop") void TonbrookWaveStop();
 }
 
@@ -53,13 +56,25 @@ class PagePort : public Port {
     } else if (s_playing != this) {
       if (s_playing) s_playing->Stop();
       s_playing = this;
-      m_passes = 0;
-      TonbrookWavePlay(m_data, m_bytes);
+      m_passes = m_reported = 0;
+      TonbrookWavePlay(m_data, m_bytes, m_running);
     }
   }
 
-  /* The worklet has played passes of the block since it started it. */
+  /* The worklet holds the block while the device is paused; on the restart
+   * the passes it reported meanwhile move the core on. */
+  void RunningChanged(bool running) override {
+    m_running = running;
+    if (s_playing != this) return;
+    if (running) Played(m_reported);
+    if (m_stream->Queued()) TonbrookWaveRun(running);
+  }
+
+  /* The worklet has played passes of the block since it started it; they
+   * wait while the device is paused. */
   void Played(int passes) {
+    m_reported = passes;
+    if (!m_running) return;
     for (; m_passes < passes && m_stream->Queued(); m_passes++) {
       m_scratch.resize(m_bytes);
       m_stream->Transfer(m_scratch.data(), m_scratch.size());
@@ -77,7 +92,9 @@ class PagePort : public Port {
   Stream *const m_stream;
   const char *m_data = nullptr;
   size_t m_bytes = 0;
-  int m_passes = 0;
+  int m_passes = 0;    /* passes the core has been moved on by */
+  int m_reported = 0;  /* passes the worklet has reported */
+  bool m_running = true;
   std::vector<BYTE> m_scratch;
 };
 

@@ -13,6 +13,7 @@
 """
 import os
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -313,6 +314,89 @@ def xvfb(demo, out):
         stop(program)
         server.terminate()
         server.wait()
+
+
+RATE = 44100  # of the sound checks' null sink and their recordings
+
+
+class Pulse:
+    """A PulseAudio server on a socket in the test's folder, a null sink, a
+    recording of its monitor and the client that keeps the sink awake; env
+    sends a program's sound there. The sound checks of the desktop and of the
+    browser share it."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        for sub in ("home", "runtime"):
+            os.makedirs(os.path.join(folder, sub), mode=0o700, exist_ok=True)
+        self.socket = os.path.join(folder, "native")
+        self.script = os.path.join(folder, "server.pa")
+        with open(self.script, "w") as f:
+            f.write("load-module module-native-protocol-unix socket=%s auth-anonymous=1\n" % self.socket)
+            f.write("load-module module-null-sink sink_name=tonbrook_test rate=%d channels=1\n" % RATE)
+            f.write("set-default-sink tonbrook_test\n")
+        self.env = dict(os.environ, HOME=os.path.join(folder, "home"),
+                        XDG_RUNTIME_DIR=os.path.join(folder, "runtime"), PULSE_SERVER="unix:" + self.socket,
+                        SDL_AUDIODRIVER="pulseaudio")
+        self.env.pop("PULSE_COOKIE", None)
+        suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wave", "pulse.supp")
+        self.env["TSAN_OPTIONS"] = " ".join(filter(None, [os.environ.get("TSAN_OPTIONS"),
+                                                          "suppressions=" + suppressions]))
+        self.server = self.recorder = self.waker = None
+        self.recordings = 0
+
+    def start(self):
+        """Starts the server and its clients; returns the recording's path."""
+        with open(os.path.join(self.folder, "server.log"), "a") as log:
+            self.server = subprocess.Popen(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                                            "--disallow-exit", "--use-pid-file=no", "-F", self.script],
+                                           env=self.env, stdout=log, stderr=log)
+        deadline = time.monotonic() + 10
+        while subprocess.run(["pactl", "info"], env=self.env, capture_output=True).returncode != 0:
+            if self.server.poll() is not None or time.monotonic() > deadline:
+                return None
+            time.sleep(0.05)
+        self.waker = subprocess.Popen(["pacat", "--playback", "--latency-msec=20", "--format=s16le",
+                                       "--rate=%d" % RATE, "--channels=1", "/dev/zero"], env=self.env,
+                                      stderr=subprocess.DEVNULL)
+        self.recordings += 1
+        path = os.path.join(self.folder, "monitor%d.raw" % self.recordings)
+        if os.path.exists(path):
+            os.remove(path)
+        self.recorder = subprocess.Popen(["parec", "--device=tonbrook_test.monitor", "--format=s16le",
+                                          "--rate=%d" % RATE, "--channels=1", "--latency-msec=20",
+                                          "--file-format=raw", path], env=self.env, stderr=subprocess.DEVNULL)
+        return path
+
+    def kill(self):
+        self.server.send_signal(signal.SIGKILL)
+        self.server.wait()
+        for client in (self.recorder, self.waker):
+            try:
+                client.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                client.kill()
+                client.wait()
+
+    def stop(self):
+        for p in (self.recorder, self.waker, self.server):
+            if p and p.poll() is None:
+                p.terminate()
+                p.wait()
+
+    def streams_of(self, pid):
+        """The sink inputs that process pid has open."""
+        listing = subprocess.run(["pactl", "list", "sink-inputs"], env=self.env, capture_output=True,
+                                 text=True).stdout
+        return listing.count('application.process.id = "%d"' % pid)
+
+
+def loop_of(render, out, *args):
+    """The loop buffer tonbrook-render makes of args (waveform, frequency...),
+    as samples; written through a file in out."""
+    path = os.path.join(out, "loop.raw")
+    subprocess.run([render, *args, "--raw", "-q", "-o", path], check=True)
+    return samples(path)
 
 
 def main():

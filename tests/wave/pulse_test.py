@@ -20,7 +20,6 @@ when pulseaudio cannot start or Xvfb is missing.
 """
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import time
@@ -28,78 +27,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
 import desktop_test as desk  # noqa: E402
 
-RATE = 44100
 WINDOW = 512  # samples that must match the loop at one offset
-
-
-class Pulse:
-    """A PulseAudio server on a socket in the test's folder, a null sink, a
-    recording of its monitor and the client that keeps the sink awake."""
-
-    def __init__(self, folder):
-        self.folder = folder
-        for sub in ("home", "runtime"):
-            os.makedirs(os.path.join(folder, sub), mode=0o700, exist_ok=True)
-        self.socket = os.path.join(folder, "native")
-        self.script = os.path.join(folder, "server.pa")
-        with open(self.script, "w") as f:
-            f.write("load-module module-native-protocol-unix socket=%s auth-anonymous=1\n" % self.socket)
-            f.write("load-module module-null-sink sink_name=tonbrook_test rate=%d channels=1\n" % RATE)
-            f.write("set-default-sink tonbrook_test\n")
-        self.env = dict(os.environ, HOME=os.path.join(folder, "home"),
-                        XDG_RUNTIME_DIR=os.path.join(folder, "runtime"), PULSE_SERVER="unix:" + self.socket,
-                        SDL_AUDIODRIVER="pulseaudio")
-        self.env.pop("PULSE_COOKIE", None)
-        suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pulse.supp")
-        self.env["TSAN_OPTIONS"] = " ".join(filter(None, [os.environ.get("TSAN_OPTIONS"),
-                                                          "suppressions=" + suppressions]))
-        self.server = self.recorder = self.waker = None
-        self.recordings = 0
-
-    def start(self):
-        """Starts the server and its clients; returns the recording's path."""
-        with open(os.path.join(self.folder, "server.log"), "a") as log:
-            self.server = subprocess.Popen(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                                            "--disallow-exit", "--use-pid-file=no", "-F", self.script],
-                                           env=self.env, stdout=log, stderr=log)
-        deadline = time.monotonic() + 10
-        while subprocess.run(["pactl", "info"], env=self.env, capture_output=True).returncode != 0:
-            if self.server.poll() is not None or time.monotonic() > deadline:
-                return None
-            time.sleep(0.05)
-        self.waker = subprocess.Popen(["pacat", "--playback", "--latency-msec=20", "--format=s16le",
-                                       "--rate=%d" % RATE, "--channels=1", "/dev/zero"], env=self.env,
-                                      stderr=subprocess.DEVNULL)
-        self.recordings += 1
-        path = os.path.join(self.folder, "monitor%d.raw" % self.recordings)
-        if os.path.exists(path):
-            os.remove(path)
-        self.recorder = subprocess.Popen(["parec", "--device=tonbrook_test.monitor", "--format=s16le",
-                                          "--rate=%d" % RATE, "--channels=1", "--latency-msec=20",
-                                          "--file-format=raw", path], env=self.env, stderr=subprocess.DEVNULL)
-        return path
-
-    def kill(self):
-        self.server.send_signal(signal.SIGKILL)
-        self.server.wait()
-        for client in (self.recorder, self.waker):
-            try:
-                client.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                client.kill()
-                client.wait()
-
-    def stop(self):
-        for p in (self.recorder, self.waker, self.server):
-            if p and p.poll() is None:
-                p.terminate()
-                p.wait()
-
-    def streams_of(self, pid):
-        """The sink inputs that process pid has open."""
-        listing = subprocess.run(["pactl", "list", "sink-inputs"], env=self.env, capture_output=True,
-                                 text=True).stdout
-        return listing.count('application.process.id = "%d"' % pid)
 
 
 def loop_heard_at(path, loop):
@@ -113,7 +41,7 @@ def loop_heard_at(path, loop):
     for i in range(len(rec) - WINDOW):
         for offset in starts.get(tuple(rec[i:i + 8]), ()):
             if rec[i:i + WINDOW] == doubled[offset:offset + WINDOW]:
-                return i / RATE
+                return i / desk.RATE
     return None
 
 
@@ -126,7 +54,7 @@ def check_back_in_time(pulse, pid, loop, who):
     path = pulse.start()
     back = desk.wait_for(lambda: pulse.streams_of(pid) and time.monotonic() - restarted, "the stream's return", 10)
     first = desk.wait_for(lambda: os.path.exists(path) and os.path.getsize(path) and
-                          time.monotonic() - restarted - os.path.getsize(path) / 2 / RATE, "the recording", 10)
+                          time.monotonic() - restarted - os.path.getsize(path) / 2 / desk.RATE, "the recording", 10)
     time.sleep(2)
     heard = loop_heard_at(path, loop)
     if heard is None:
@@ -159,15 +87,9 @@ def wakes_off_the_ui_thread(pid):
     return wakes
 
 
-def loop_of(render, out, *args):
-    path = os.path.join(out, "loop.raw")
-    subprocess.run([render, *args, "--raw", "-q", "-o", path], check=True)
-    return desk.samples(path)
-
-
 def render_survives_the_server(pulse, render, out):
     """tonbrook-render --play through a SIGKILL and restart of the server."""
-    loop = loop_of(render, out, "sine", "1000")
+    loop = desk.loop_of(render, out, "sine", "1000")
     play = subprocess.Popen([render, "sine", "1000", "--play", "--seconds", "9", "-q"], env=pulse.env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     time.sleep(2)
@@ -197,7 +119,7 @@ def app_survives_the_server(pulse, program, render, out):
     """Tonbrook plays Square; STOP and PLAY during the outage; the loop comes
     back with the server; then ten seconds stopped."""
     desk.require_x_tools()
-    loop = loop_of(render, out, "square", "500")
+    loop = desk.loop_of(render, out, "square", "500")
     server, display = desk.start_xvfb()
     app = None
     try:
@@ -260,7 +182,7 @@ def main():
         print("SKIPPED, the sound server checks did not run: pulseaudio or parec is missing "
               "(Debian's pulseaudio and pulseaudio-utils)")
         sys.exit(77)
-    pulse = Pulse(os.path.join(out, "pulse"))
+    pulse = desk.Pulse(os.path.join(out, "pulse"))
     try:
         if pulse.start() is None:
             print("SKIPPED, the sound server checks did not run: pulseaudio does not start here; see %s"
