@@ -422,7 +422,7 @@ def check_program(page, url, open_page, screens, linux_ended, recording, loops):
             tap(page, *PLAY_TAP, recorded(plays))
         time.sleep(1.2)
         wrong, delays = check_sound(desk.samples(recording), loops, plays, switches)
-        failures += wrong
+        failures += wrong if delays["play"] or wrong else ["the recording was not checked: no PLAY was tapped"]
         for what, taken in [("PLAY to the loop's first sample", delays["play"]),
                             ("a waveform tap while it plays to the new loop", delays["switch"])]:
             ms = sorted(round(n * 1000 / desk.RATE) for n in taken)
