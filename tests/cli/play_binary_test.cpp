@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli_fixture.h"
-#include "reference.h"
+#include "common/reference.h"
 #include "sound.h"
 #include "synth.h"
 

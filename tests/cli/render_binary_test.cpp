@@ -14,7 +14,7 @@
 
 #include "cli_fixture.h"
 #include "kernel/kernel.h"
-#include "reference.h"
+#include "common/reference.h"
 #include "sound.h"
 #include "synth.h"
 

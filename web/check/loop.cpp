@@ -17,7 +17,7 @@
  *       they are told on the same output) reports its passes, and writes
  *       each step with the header's state and the notifications posted
  *
- * Exits 2 for a wrong command line, 1 when the buffer or string is missing.
+ * Exits 2 for a wrong command line, 1 when the output or the string fails.
  */
 #include <windows.h>
 
@@ -27,32 +27,20 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "common/reference.h"
 #include "gdi/font.h"
 #include "gdi/glyphtable.h"
 #include "kernel/kernel.h"
-#include "sound.h"
-#include "synth.h"
 
 namespace {
 
 int Render(int nWaveform, float fFreq, int nRate, int nLength, DWORD dwTick) {
   if (nRate <= 0 || nLength <= 0) return 2;
-  g_GenParams.nSampleRate = nRate;
-  g_GenParams.nBufferLen = nLength;
-  g_GenParams.fFrequency = fFreq;
-  SnapFrequency();
-  g_AudioFormat.nSamplesPerSec = (DWORD)nRate;
-  g_nBufferSamples = nLength;
-  g_cbOutBuffer = (g_AudioFormat.nBitsPerSample >> 3) * (DWORD)nLength;
-  g_pOutData[0] = (SHORT *)LocalAlloc(LPTR, g_cbOutBuffer);
-  if (!g_pOutData[0]) return 1;
-  g_nOutBuffers = 1;
-  plat::SetTickSource([dwTick] { return dwTick; });
-  GenerateWaveform(nWaveform, g_GenParams.fFrequency);
-  size_t written = fwrite(g_pOutData[0], 1, g_cbOutBuffer, stdout);
-  LocalFree(g_pOutData[0]);
-  return written == g_cbOutBuffer && fflush(stdout) == 0 ? 0 : 1;
+  std::vector<int16_t> loop = Reference(nWaveform, fFreq, nRate, nLength, dwTick);
+  size_t bytes = loop.size() * sizeof loop[0];
+  return fwrite(loop.data(), 1, bytes, stdout) == bytes && fflush(stdout) == 0 ? 0 : 1;
 }
 
 int String(UINT uID) {

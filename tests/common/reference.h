@@ -1,7 +1,7 @@
 /* The loop buffer that the renderer itself makes, for comparing the
  * command line's output with. */
-#ifndef TONBROOK_TESTS_CLI_REFERENCE_H
-#define TONBROOK_TESTS_CLI_REFERENCE_H
+#ifndef TONBROOK_TESTS_COMMON_REFERENCE_H
+#define TONBROOK_TESTS_COMMON_REFERENCE_H
 
 #include <cstdint>
 #include <vector>
