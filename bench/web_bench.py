@@ -13,17 +13,12 @@ Usage: bench/web_bench.py [SITE] [--seconds S] [--runs N]
 SITE is the site `make web` builds, build-web/site by default.
 """
 import argparse
-import functools
-import http.server
-import json
 import os
 import shutil
 import statistics
 import sys
 import tempfile
-import threading
 import time
-import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "web", "check"))
@@ -116,15 +111,6 @@ def cpu(root, seconds, runs):
     return {name: statistics.median(w.get(name, 0) for w in windows) for name in windows[-1]}
 
 
-def serve(folder):
-    """Serves folder on a port of its own, from a thread; the server and its
-    address."""
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
-                                             functools.partial(host_check.QuietHandler, directory=folder))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server, f"http://127.0.0.1:{server.server_address[1]}/"
-
-
 def first_frames(page, url, runs):
     """Milliseconds from navigation to Tonbrook's first frame: the first
     visit, then the median of runs reloads (from the service worker)."""
@@ -157,15 +143,13 @@ def main():
         pulse = host_check.desk.Pulse(os.path.join(tmp, "pulse"))
         if not pulse.start():
             sys.exit("web_bench: PulseAudio does not start here")
-        site_server, site_url = serve(options.site)
-        floor_server, floor_url = serve(floor)
+        site_server, site_url = host_check.serve(options.site)
+        floor_server, floor_url = host_check.serve(floor)
         browser, port = host_check.start_chromium(shutil.which("chromium"), os.path.join(tmp, "profile"), pulse.env)
         try:
             if not port:
                 sys.exit("web_bench: chromium could not start: " + browser)
-            targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json"))
-            page = host_check.DevTools(next(t for t in targets if t["type"] == "page")["webSocketDebuggerUrl"],
-                                       websocket)
+            page = host_check.first_page(port, websocket)
             page.call("Emulation.setDeviceMetricsOverride", width=host_check.WINDOW[0],
                       height=host_check.WINDOW[1], deviceScaleFactor=1, mobile=False)
             time.sleep(SETTLE)

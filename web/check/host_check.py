@@ -60,6 +60,14 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
+def serve(folder):
+    """Serves folder on a port of its own, from a thread; the server and its
+    address."""
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=folder))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, f"http://127.0.0.1:{server.server_address[1]}/"
+
+
 class DevTools:
     """One page of a browser, through its DevTools socket; keeps the text of
     every console message the page writes."""
@@ -458,6 +466,12 @@ def start_chromium(chromium, profile, env):
     return browser, open(port_file).read().split()[0]
 
 
+def first_page(port, websocket):
+    """The DevTools session of the first page of the Chromium on port."""
+    targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json"))
+    return DevTools(next(t for t in targets if t["type"] == "page")["webSocketDebuggerUrl"], websocket)
+
+
 def stop_chromium(browser):
     """Ends the Chromium start_chromium started, killing it when it does not
     end within 10 s."""
@@ -491,25 +505,18 @@ def main():
         root = os.path.join(tmp, "site")
         shutil.copytree(site, root)
         shutil.copy(module, os.path.join(root, "tonbrook.wasm"))
-        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=root))
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        # The site as built, on an origin of its own.
-        program_server = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
-                                                         functools.partial(QuietHandler, directory=site))
-        threading.Thread(target=program_server.serve_forever, daemon=True).start()
+        server, url = serve(root)
+        program_server, program_url = serve(site)  # the site as built, on an origin of its own
         browser, port = start_chromium(chromium, os.path.join(tmp, "profile"), pulse.env if recording else None)
         try:
             if not port:
                 return skip("chromium could not start: " + browser)
-            targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json"))
-            page = DevTools(next(t for t in targets if t["type"] == "page")["webSocketDebuggerUrl"], websocket)
-            url = f"http://127.0.0.1:{server.server_address[1]}/"
+            page = first_page(port, websocket)
 
             def open_page(target):
                 return DevTools(f"ws://127.0.0.1:{port}/devtools/page/{target}", websocket)
             failures = check(page, url) + check_worklet(page, url)
-            failures += check_program(page, f"http://127.0.0.1:{program_server.server_address[1]}/", open_page,
-                                      screens, linux_ended, recording, loops)
+            failures += check_program(page, program_url, open_page, screens, linux_ended, recording, loops)
         finally:
             if port:
                 stop_chromium(browser)
