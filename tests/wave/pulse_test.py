@@ -125,9 +125,7 @@ def app_survives_the_server(pulse, program, render, out):
     try:
         env = desk.x11_env(display, **{k: pulse.env[k] for k in ("HOME", "XDG_RUNTIME_DIR", "PULSE_SERVER",
                                                                   "SDL_AUDIODRIVER", "TSAN_OPTIONS")})
-        app = subprocess.Popen([program], env=env)
-        wid = desk.find_window(env, "Tonbrook")
-        desk.wait_for(lambda: desk.at(desk.shot(env, wid)[2], 120, 40) == (100, 100, 100), "the grey window")
+        app, wid = desk.start_tonbrook(program, env)
         play_button = (190, 26 + 180 + 30)
         desk.tap(env, wid, (40, 26 + 139 + 12))  # Square
         desk.tap(env, wid, play_button)

@@ -226,8 +226,7 @@ def linux_screens(program, tmp):
     screens = []
     try:
         env = desk.x11_env(display, SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=tmp)
-        proc = subprocess.Popen([program], env=env)
-        wid = desk.find_window(env, "Tonbrook")
+        proc, wid = desk.start_tonbrook(program, env)
 
         def screen():
             rows = desk.shot(env, wid)[2]
@@ -237,21 +236,15 @@ def linux_screens(program, tmp):
             first = screen()
             time.sleep(0.3)
             return first if screen() == first else None
-
-        def tap(x, y):
-            subprocess.run(["xdotool", "mousemove", "--window", wid, str(2 * x + 1), str(2 * y + 1), "click", "1"],
-                           env=env, check=True, timeout=30)
-        desk.wait_for(lambda: screen()[40 * 240 + 120] == (100, 100, 100), "the grey window")
         for _, step in PROGRAM_STEPS:
             if step and step[0] == "tap":
-                tap(step[1], step[2])
+                desk.tap(env, wid, step[1:])
             elif step:
-                subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=env, timeout=30)
-                subprocess.run(["xdotool", "key", "ctrl+" + step[1]], env=env, check=True, timeout=30)
+                desk.key(env, wid, "ctrl+" + step[1])
             time.sleep(0.3)
             screens.append(desk.wait_for(settled, "a settled screen"))
-        for x, y in EXIT_TAPS:
-            tap(x, y)
+        for point in EXIT_TAPS:
+            desk.tap(env, wid, point)
             time.sleep(0.3)
         try:
             ended = proc.wait(timeout=30) == 0
@@ -259,9 +252,7 @@ def linux_screens(program, tmp):
             ended = False
         return screens, ended
     finally:
-        if proc and proc.poll() is None:
-            proc.kill()
-            proc.wait()
+        desk.stop(proc)
         server.terminate()
         server.wait()
 
