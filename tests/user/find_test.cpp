@@ -82,6 +82,17 @@ int ExitCode(pid_t pid) {
 /* Runs the peer in find mode to its end and returns its exit code. */
 int PeerFinds(const char *cls, const char *title) { return ExitCode(Spawn("find", cls, title)); }
 
+/* A peer that holds the window until raised, once it says it is ready; -1
+ * when it did not start or said nothing. */
+pid_t Host(const char *cls, const char *title) {
+  int out = -1;
+  pid_t peer = Spawn("host", cls, title, &out);
+  char ready[6] = {};
+  bool said = peer > 0 && read(out, ready, 6) == 6;
+  if (out >= 0) close(out);
+  return said ? peer : -1;
+}
+
 /* Leaves a socket that nobody listens on, as a crashed process does. */
 void MakeStale(const std::string &path) {
   int fd = socket(AF_UNIX, SOCK_STREAM, 0);
@@ -138,12 +149,8 @@ TEST_F(Find, ASecondProcessFindsTheFirstAndMakesItRaiseItself) {
 }
 
 TEST_F(Find, AWindowOfAnotherProcessIsFoundAndRaisedThroughItsHandle) {
-  int out = -1;
-  pid_t peer = Spawn("host", "TESTWND", "Remote", &out);
+  pid_t peer = Host("TESTWND", "Remote");
   ASSERT_GT(peer, 0);
-  char ready[6] = {};
-  ASSERT_EQ(read(out, ready, 6), 6);
-  close(out);
 
   HWND remote = FindWindowW(wintest::kClass, u"Remote");
   ASSERT_NE(remote, nullptr);
@@ -321,12 +328,8 @@ TEST_F(Find, AnUnsafeRuntimeDirectoryIsNotUsedButAPrivateOneInstead) {
 
 TEST_F(Find, ALockNotHadInTimeRemovesNothingAndOnlyAnAnswerIsRaised) {
   std::string path = plat::user::SocketPath(u"TESTWND", u"Locked");
-  int out = -1;
-  pid_t holder = Spawn("host", "TESTWND", "Locked", &out);
+  pid_t holder = Host("TESTWND", "Locked");
   ASSERT_GT(holder, 0);
-  char ready[6] = {};
-  ASSERT_EQ(read(out, ready, 6), 6);
-  close(out);
   // Another start stopped while it holds the folder's lock.
   int lock = open((plat::user::RuntimeDir() + "/lock").c_str(), O_RDWR | O_CLOEXEC);
   ASSERT_EQ(flock(lock, LOCK_EX), 0);
