@@ -53,13 +53,22 @@ POINT ClientOrigin(const Window &w) {
   return POINT{rc.left + inset, rc.top + inset};
 }
 
+/* The list w lies in: its parent's children, or the top-level windows. */
+std::vector<HWND> *SiblingsOf(const Window &w) {
+  Window *parent = FromHandle(w.parent);
+  return parent ? &parent->children : &g_topLevel;
+}
+
 void Unlink(Window &w) {
-  if (Window *parent = FromHandle(w.parent)) {
-    auto &kids = parent->children;
-    kids.erase(std::remove(kids.begin(), kids.end(), w.hwnd), kids.end());
-  } else {
-    g_topLevel.erase(std::remove(g_topLevel.begin(), g_topLevel.end(), w.hwnd), g_topLevel.end());
-  }
+  std::vector<HWND> &list = *SiblingsOf(w);
+  list.erase(std::remove(list.begin(), list.end(), w.hwnd), list.end());
+}
+
+/* Puts hwnd first in its list, the top of its siblings' z-order. */
+void Raise(Window &w) {
+  Unlink(w);
+  std::vector<HWND> &list = *SiblingsOf(w);
+  list.insert(list.begin(), w.hwnd);
 }
 
 /* Sends WM_NCDESTROY to the children, then to hwnd, and drops them all. */
@@ -144,10 +153,8 @@ HWND FindOwnWindow(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
 }
 
 void BringToTop(HWND hwnd) {
-  auto it = std::find(g_topLevel.begin(), g_topLevel.end(), hwnd);
-  if (it == g_topLevel.end()) return;
-  g_topLevel.erase(it);
-  g_topLevel.insert(g_topLevel.begin(), hwnd);
+  Window *w = FromHandle(hwnd);
+  if (w && std::find(g_topLevel.begin(), g_topLevel.end(), hwnd) != g_topLevel.end()) Raise(*w);
 }
 
 RECT ScreenRect(const Window &w) {
@@ -643,12 +650,6 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
 
 namespace {
 
-/* The list hwnd lies in: its parent's children, or the top-level windows. */
-std::vector<HWND> *SiblingsOf(Window &w) {
-  Window *parent = FromHandle(w.parent);
-  return parent ? &parent->children : &g_topLevel;
-}
-
 /* The property of w under a name or atom, or nullptr. */
 Prop *FindProp(Window &w, LPCWSTR lpString) {
   for (Prop &p : w.props) {
@@ -694,11 +695,7 @@ HWND GetWindow(HWND hWnd, UINT uCmd) {
 BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) {
   Window *w = FromHandle(hWnd);
   if (!w) return FALSE;
-  if (!(uFlags & SWP_NOZORDER) && hWndInsertAfter == HWND_TOP) {
-    std::vector<HWND> &list = *SiblingsOf(*w);
-    list.erase(std::remove(list.begin(), list.end(), hWnd), list.end());
-    list.insert(list.begin(), hWnd);
-  }
+  if (!(uFlags & SWP_NOZORDER) && hWndInsertAfter == HWND_TOP) Raise(*w);
   if ((uFlags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
     RECT rc = w->rect;
     if (uFlags & SWP_NOMOVE) X = rc.left, Y = rc.top;
